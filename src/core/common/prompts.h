@@ -1,0 +1,21 @@
+#pragma once
+// The core never opens a window itself: whenever it has to tell the user
+// something or ask a question it goes through this interface. The GUI
+// implements it with Qt dialogs, the tests with scripted answers.
+#include <string>
+
+namespace tovan {
+
+enum class Prompt_Icon { Information, Warning, Error };
+enum class Prompt_Buttons { Ok, Yes_No };
+enum class Prompt_Answer { Ok, Yes, No };
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // Modal message box; texts are UTF-8, lines separated by "\r\n".
+    virtual Prompt_Answer Message_Box(const std::string& title, const std::string& text,
+                                      Prompt_Icon icon, Prompt_Buttons buttons) = 0;
+};
+
+}  // namespace tovan

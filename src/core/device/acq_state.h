@@ -1,0 +1,185 @@
+#pragma once
+// The acquisition data shared by the acquisition thread and the GUI:
+// the frame record, the four sample arrays, the status values read from
+// every frame, the request and error flags and the counters.
+//
+// Sharing rules:
+// - Flags and counters are atomics; each flag has one clearing side.
+// - The frame (record, arrays, recorder bytes) and the status values are
+//   guarded by Data_Mutex: the decoder holds it while it writes, every
+//   reader (drawing, files, calibrations) while it reads or copies.
+// - The device parameters are published by the GUI as a whole under
+//   Params_Mutex; the thread takes one consistent copy per pass.
+// - The parser state is touched by the acquisition thread only.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "common/event.h"
+#include "common/numeric.h"
+#include "device/usb_link.h"
+#include "settings/compute_params.h"
+
+namespace tovan {
+
+inline constexpr int Smpl_Buf_Size = 20000;
+using Smpl_Array = std::array<int32_t, Smpl_Buf_Size>;
+
+// Description of the frame held in the sample arrays: 24 signed 32-bit
+// values, stored verbatim in data files.
+struct Frame_Info {
+    int32_t Smpl_Period = 0;  // sample interval in 10 ns ticks
+    int32_t Frame_uV_Div = 0;
+    int32_t Frame_Zero = 0;
+    int32_t Frame_Count = 0;
+    int32_t Trig_Index = 0;
+    int32_t Smpl_Count = 0;
+    int32_t Ring_Pos = 0;
+    int32_t Ring_Flag = 0;
+    int32_t Peak_Det = 0;
+    int32_t Ext_Trace = 0;
+    int32_t Trig_Frac = 0;  // tenths of a sample
+    int32_t Ext_Trig_Frac = 0;
+    int32_t Frame_Sweep_Span = 0;
+    int32_t Frame_Gen_Freq = 0;
+    int32_t Frame_FM_Input = 0;
+    int32_t FM_Count = 0;
+    int32_t FM_Gate = 0;
+    int32_t Frame_PPM = 0;
+    int32_t Vpp_Code = 0;
+    int32_t Sum_Code = 0;
+    int32_t Sum_N = 0;
+    int32_t Frame_Trig_Code = 0;
+    int32_t Trig_Mark = 0;  // 0 none, 1 internal, 2 external
+    int32_t Frame_No = 0;
+
+    int32_t* data() { return &Smpl_Period; }
+    const int32_t* data() const { return &Smpl_Period; }
+    static constexpr int Field_Count = 24;
+};
+static_assert(sizeof(Frame_Info) == 96, "Frame_Info is stored verbatim as 24 x int32");
+
+// One frame: its record and the four arrays.
+struct Frame_Data {
+    Frame_Info Info;
+    Smpl_Array Smpl_Buf_A;
+    Smpl_Array Smpl_Buf_B;
+    Smpl_Array Trig_Buf_A;
+    Smpl_Array Trig_Buf_B;
+    bool From_File = false;
+
+    Frame_Data() { Clear(); }
+    void Clear() {
+        Info = Frame_Info{};
+        Smpl_Buf_A.fill(No_Sample);
+        Smpl_Buf_B.fill(No_Sample);
+        Trig_Buf_A.fill(No_Sample);
+        Trig_Buf_B.fill(No_Sample);
+        From_File = false;
+    }
+};
+
+// Values taken from the status block of every accepted frame.
+struct Status_Values {
+    std::array<uint8_t, 5> Serial_Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    bool Serial_Valid = false;
+    int32_t TDC_Rise_Read = 0;
+    int32_t TDC_Fall_Read = 0;
+    bool TDC_Valid = false;
+    int32_t Vcc_10mV = 0;
+    bool Vcc_Present = false;
+    int32_t TDC_Fine = 0;
+};
+
+inline constexpr int Rec_Buffer_Size = 65536;
+inline constexpr int Status_Block_Size = 96;
+inline constexpr int Max_Data_Bytes = 8000 + 8000 / 4;
+inline constexpr int Max_Read_Bytes = 25195;
+
+// Byte-stream parser state, kept across reads (acquisition thread only).
+struct Frame_Parser {
+    enum class Phase : uint8_t { None, Type, Data, Status };
+    Phase phase = Phase::None;
+    int32_t data_len = 0;    // L of the current frame
+    int32_t data_count = 0;
+    int32_t status_count = 0;
+    uint8_t xor_sum = 0;
+    uint8_t prev_xor = 0;
+    int32_t repeat_count = 0;
+    std::array<uint8_t, Max_Data_Bytes> data{};
+    std::array<uint8_t, 2 * Status_Block_Size> status{};
+};
+
+struct Acq_State {
+    Acq_State() : Frame(std::make_unique<Frame_Data>()) {}
+
+    // --- link ---------------------------------------------------------
+    std::atomic<Dev_Handle> Handle{0};
+    std::atomic<Ft_Status> Link_Status{Ft_Device_Not_Found};
+    Manual_Reset_Event Rx_Event;
+
+    // --- request and state flags ----------------------------------------
+    std::atomic<bool> Redraw_Request{false};
+    std::atomic<bool> Config_Request{false};
+    std::atomic<bool> FPGA_Load_Request{false};
+    std::atomic<bool> FPGA_OK{false};
+    std::atomic<bool> Run_State{false};
+    std::atomic<bool> Single_State{false};
+    // Set by the thread when a single shot completed; the GUI releases
+    // SINGLE and clears it.
+    std::atomic<bool> Single_Done{false};
+    std::atomic<bool> Err_Link_Lost{false};
+    std::atomic<bool> Err_FPGA_Config{false};
+    std::atomic<bool> Err_Power_Fail{false};
+    std::atomic<bool> Err_FPGA_Lost{false};
+    std::atomic<bool> Device_Alive{false};
+    std::atomic<bool> Activity_Flag{false};
+    std::atomic<bool> Frame_Ready{false};
+    std::atomic<bool> Shown_Flag{false};
+    std::atomic<bool> Rec_Active{false};
+
+    // --- counters -------------------------------------------------------
+    std::atomic<uint32_t> Frames_Received{0};
+    std::atomic<uint32_t> Frames_Total{0};
+    std::atomic<uint32_t> CRC_Errors{0};
+    std::atomic<uint32_t> Frames_Shown{0};
+
+    // --- device commands ------------------------------------------------
+    std::atomic<uint8_t> Seq_Counter{0};
+    std::atomic<int32_t> FPGA_Version{-1};
+    std::atomic<int32_t> Firmware_Version{-1};
+    std::atomic<uint8_t> TDC_Set_Rise{0};
+    std::atomic<uint8_t> TDC_Set_Fall{0};
+    std::array<std::atomic<uint8_t>, 5> Serial_New{};
+    std::atomic<bool> TDC_Send_Request{false};
+    std::atomic<bool> Serial_Send_Request{false};
+
+    // --- device parameters ---------------------------------------------------
+    void Publish_Params(const Device_Params& p) {
+        std::lock_guard lock(Params_Mutex);
+        Params = p;
+    }
+    Device_Params Params_Snapshot() const {
+        std::lock_guard lock(Params_Mutex);
+        return Params;
+    }
+
+    // --- frame data (guarded by Data_Mutex) -------------------------------------
+    mutable std::mutex Data_Mutex;
+    std::unique_ptr<Frame_Data> Frame;
+    Status_Values Status;
+    std::array<uint8_t, Rec_Buffer_Size> Rec_Buffer{};
+    int32_t Rec_Count = 0;
+    int32_t Rec_Last_Pos = -1;
+
+    // --- acquisition thread only ---------------------------------------------
+    Frame_Parser Parser;
+
+private:
+    mutable std::mutex Params_Mutex;
+    Device_Params Params;
+};
+
+}  // namespace tovan

@@ -1,0 +1,34 @@
+#pragma once
+// The FPGA configuration image. The real bitstream is firmware supplied
+// with the instrument; it is read from a file. Without one, a stand-in of
+// the same size that starts with the configuration sync header serves the
+// virtual instrument and the tests.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tovan {
+
+inline constexpr size_t FPGA_Image_Size = 45468;
+inline constexpr uint8_t FPGA_Sync_Header[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xAA, 0x99, 0x55, 0x66};
+inline constexpr const char* FPGA_Image_File_Name = "tovan1_fpga.bin";
+inline constexpr const char* FPGA_Image_Env = "TOVAN1_FPGA_IMAGE";
+inline constexpr size_t FPGA_Image_Max_Size = 4u << 20;
+
+struct FPGA_Image {
+    std::vector<uint8_t> bytes;
+    std::string source;  // the file it came from, or "built-in"
+    std::string error;   // why a named file was not used (empty when none)
+};
+
+// The built-in stand-in (deterministic).
+std::vector<uint8_t> Builtin_FPGA_Image();
+
+// Looks in order at: `override_path` (command line), the environment
+// variable TOVAN1_FPGA_IMAGE, `exe_dir`/tovan1_fpga.bin and the installed
+// data folder; the first file that reads falls back to nothing else. An
+// empty, unreadable or oversized named file is reported in `error` and the
+// built-in stand-in is used.
+FPGA_Image Find_FPGA_Image(const std::string& override_path, const std::string& exe_dir);
+
+}  // namespace tovan

@@ -1,0 +1,62 @@
+#pragma once
+// Once-a-second link supervision: per-second frame figures, the link check,
+// the warnings and questions for the six error codes, and the recovery
+// (port reset, re-open, FPGA reload, configuration).
+#include <cstdint>
+#include <functional>
+
+#include "common/prompts.h"
+#include "device/acq_state.h"
+#include "device/usb_link.h"
+#include "i18n/text_pair.h"
+
+namespace tovan {
+
+// Messages by error code 1..6, each two lines joined by "\r\n".
+extern const Text_Pair Supervision_Messages[6];
+extern const Text_Pair Supervision_Title;  // "Предупреждение" / "Warning"
+
+class Link_Supervisor {
+public:
+    // What the supervision needs from the rest of the program.
+    struct Env {
+        UsbLink* link = nullptr;
+        Acq_State* state = nullptr;
+        Prompts* prompts = nullptr;
+        // Open_Device into the state's handle; returns its code.
+        std::function<Ft_Status()> open_device;
+        std::function<void(Ft_Status)> usb_error_box;
+        std::function<void()> apply_settings;
+        // Releases RUN, SINGLE and ON (and applies nothing).
+        std::function<void()> release_buttons;
+        // Waits without blocking the acquisition thread's redraw hand-off
+        // (the GUI runs a local event loop; tests advance a virtual clock).
+        std::function<void(int ms)> wait_ms;
+        std::function<void(bool busy)> set_busy;
+        std::function<bool()> no_msg;
+        std::function<bool()> lang_russian;
+    };
+
+    explicit Link_Supervisor(Env env) : env_(std::move(env)) {}
+
+    // One tick of the once-a-second timer (GUI thread).
+    void Timer1Timer();
+
+    // Last second's figures.
+    uint32_t FPS_Shown() const { return fps_shown_; }
+    uint32_t FPS_Received() const { return fps_received_; }
+    uint32_t CRC_Errors_PS() const { return crc_errors_ps_; }
+    bool Busy() const { return supervise_busy_; }
+
+private:
+    Prompt_Answer Ask(int code, Prompt_Buttons buttons);
+    void Close_Device();
+
+    Env env_;
+    uint32_t fps_shown_ = 0;
+    uint32_t fps_received_ = 0;
+    uint32_t crc_errors_ps_ = 0;
+    bool supervise_busy_ = false;
+};
+
+}  // namespace tovan

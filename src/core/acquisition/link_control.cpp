@@ -1,0 +1,38 @@
+#include "acquisition/link_control.h"
+
+#include "device/open_device.h"
+
+namespace tovan {
+
+bool Link_Check_On_Press(UsbLink& link, Acq_State& st, bool debug_mode, Prompts& prompts,
+                         bool lang_russian, const std::string& title,
+                         const std::function<void()>& refresh_view) {
+    uint32_t rx_bytes = 0;
+    Ft_Status status = link.Get_Queue_Status(st.Handle.load(), &rx_bytes);
+    st.Link_Status.store(status);
+    if (status == Ft_Ok) return true;
+
+    link.Close(st.Handle.load());
+    Dev_Handle h = 0;
+    status = Open_Device(link, &h, debug_mode, &prompts, title, &st.Rx_Event);
+    st.Handle.store(h);
+    st.Link_Status.store(status);
+
+    if (status != Ft_Ok) {
+        link.Close(st.Handle.load());
+        if (refresh_view) refresh_view();
+        USB_Error_Box(prompts, status, lang_russian);
+        if (refresh_view) refresh_view();
+        return false;
+    }
+
+    st.FPGA_OK.store(false);
+    st.Err_Link_Lost.store(false);
+    st.Err_FPGA_Config.store(false);
+    st.Err_Power_Fail.store(false);
+    st.Err_FPGA_Lost.store(false);
+    st.FPGA_Load_Request.store(true);
+    return true;
+}
+
+}  // namespace tovan

@@ -1,0 +1,36 @@
+#pragma once
+// A Prompts implementation for tests: records every message box and
+// answers from a script (Yes / Ok when the script has run out).
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "common/prompts.h"
+
+namespace tovan::testing {
+
+class Scripted_Prompts : public Prompts {
+public:
+    struct Shown {
+        std::string title;
+        std::string text;
+        Prompt_Icon icon;
+        Prompt_Buttons buttons;
+    };
+
+    std::deque<Prompt_Answer> answers;
+    std::vector<Shown> shown;
+
+    Prompt_Answer Message_Box(const std::string& title, const std::string& text, Prompt_Icon icon,
+                              Prompt_Buttons buttons) override {
+        shown.push_back(Shown{title, text, icon, buttons});
+        if (!answers.empty()) {
+            const Prompt_Answer a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        return buttons == Prompt_Buttons::Yes_No ? Prompt_Answer::Yes : Prompt_Answer::Ok;
+    }
+};
+
+}  // namespace tovan::testing

@@ -71,6 +71,7 @@ Ft_Status Rx_Queue::Queued(uint32_t* count) const {
 size_t Rx_Queue::Take(uint8_t* out, size_t n) {
     const size_t cap = ring_.size();
     const size_t take = std::min(n, size_);
+    if (take == 0) return 0;  // `out` may be null for an empty read
     const size_t first = std::min(take, cap - head_);
     std::memcpy(out, ring_.data() + head_, first);
     std::memcpy(out + first, ring_.data(), take - first);

@@ -4,17 +4,21 @@
 
 namespace tovan {
 
+Ft_Status Check_Link(UsbLink& link, Acq_State& st) {
+    uint32_t rx_bytes = 0;
+    const Ft_Status status = link.Get_Queue_Status(st.Handle.load(), &rx_bytes);
+    st.Link_Status.store(status);
+    return status;
+}
+
 bool Link_Check_On_Press(UsbLink& link, Acq_State& st, bool debug_mode, Prompts& prompts,
                          bool lang_russian, const std::string& title,
                          const std::function<void()>& refresh_view) {
-    uint32_t rx_bytes = 0;
-    Ft_Status status = link.Get_Queue_Status(st.Handle.load(), &rx_bytes);
-    st.Link_Status.store(status);
-    if (status == Ft_Ok) return true;
+    if (Check_Link(link, st) == Ft_Ok) return true;
 
     link.Close(st.Handle.load());
     Dev_Handle h = 0;
-    status = Open_Device(link, &h, debug_mode, &prompts, title, &st.Rx_Event);
+    const Ft_Status status = Open_Device(link, &h, debug_mode, &prompts, title, &st.Rx_Event);
     st.Handle.store(h);
     st.Link_Status.store(status);
 

@@ -10,6 +10,11 @@
 
 namespace tovan {
 
+// The link check: the queue-status call on st.Handle, its code stored in
+// st.Link_Status and returned (0: link good). Also used by the File menu
+// and the once-a-second supervision.
+Ft_Status Check_Link(UsbLink& link, Acq_State& st);
+
 // Called when RUN, SINGLE or ON has just been pressed down (releasing a
 // button does not touch the link). Checks the link with the queue-status
 // call into st.Link_Status; when that fails, closes st.Handle and opens the

@@ -59,6 +59,7 @@ Ft_Status Open_Device(UsbLink& link, Dev_Handle* handle, bool debug_mode, Prompt
     }
 
     Ft_Status result = Ft_Device_Not_Found;
+    bool open_failed = false;  // an open was tried and refused
     Dev_Handle opened = 0;
 
     // Pass one: the instrument's own description; pass two: any other bridge.
@@ -72,7 +73,9 @@ Ft_Status Open_Device(UsbLink& link, Dev_Handle* handle, bool debug_mode, Prompt
             const bool is_instrument = queried && description == Instrument_Description;
             if (want_instrument) {
                 if (!is_instrument) {
-                    result = Ft_Device_Not_Found;
+                    // Keeps the code of a refused open: "not found" would
+                    // hide why a present instrument could not be used.
+                    if (!open_failed) result = Ft_Device_Not_Found;
                     continue;
                 }
             } else if (!queried || is_instrument) {
@@ -90,6 +93,7 @@ Ft_Status Open_Device(UsbLink& link, Dev_Handle* handle, bool debug_mode, Prompt
                 opened = h;
                 break;
             }
+            open_failed = true;
         }
     }
     if (opened == 0) return result == Ft_Ok ? Ft_Device_Not_Found : result;

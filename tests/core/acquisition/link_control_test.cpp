@@ -55,6 +55,15 @@ TEST_F(Link_Control, GoodLinkIsNotReopened) {
     EXPECT_TRUE(prompts.shown.empty());
 }
 
+TEST_F(Link_Control, CheckStoresTheQueueStatusCode) {
+    Open_Initially();
+    EXPECT_EQ(Check_Link(link, st), Ft_Ok);
+    link.Set_Queue_Status(st.Handle, Ft_Io_Error);
+    EXPECT_EQ(Check_Link(link, st), Ft_Io_Error);
+    EXPECT_EQ(st.Link_Status, Ft_Io_Error);
+    EXPECT_EQ(link.Count_Of("Close"), 0);  // a check never closes
+}
+
 TEST_F(Link_Control, BrokenLinkIsReopenedAndTheFpgaLoadRequested) {
     Open_Initially();
     const Dev_Handle old = st.Handle;

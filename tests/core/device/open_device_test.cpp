@@ -24,6 +24,12 @@ Fake_Device Dev(std::string description, uint32_t location, Ft_Status open_resul
     return d;
 }
 
+Fake_Device Unreadable(std::string description, uint32_t location) {
+    Fake_Device d = Dev(std::move(description), location);
+    d.description_result = Ft_Device_Not_Opened;
+    return d;
+}
+
 // Which device the search opens, or which code it gives.
 struct Search_Case {
     const char* name;
@@ -75,6 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
                     40},
         Search_Case{"MatchingFailsNothingElseGivesItsCode",
                     {Dev(Scope, 20, Ft_Device_Not_Opened)}, false, {}, Ft_Device_Not_Opened, -1},
+        Search_Case{"OpenCodeNotHiddenByALaterForeignDevice",
+                    {Dev(Scope, 20, Ft_Device_Not_Opened), Unreadable("Other", 40)}, false, {},
+                    Ft_Device_Not_Opened, -1},
         Search_Case{"LastOpenCodeIsKept",
                     {Dev(Scope, 20, Ft_Device_Not_Opened), Dev("Other", 40, Ft_Io_Error)}, false,
                     {}, Ft_Io_Error, -1},

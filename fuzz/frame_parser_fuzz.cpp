@@ -6,7 +6,6 @@
 // decoder is reached with hostile status blocks and codes).
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "common/numeric.h"
@@ -90,7 +89,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     p.Trig_Code = b6;
     p.Gen_Freq = int64_t{b7} << 30;
 
-    auto st = std::make_unique<Acq_State>();
+    // One state for all runs (it is large); everything an input could
+    // carry over to the next is reset here. The frame arrays keep their
+    // contents, but the decoder is made to rewrite all of them.
+    static Acq_State* const state = new Acq_State;
+    Acq_State* st = state;
+    st->Parser.phase = Frame_Parser::Phase::None;
+    st->Parser.data_len = st->Parser.data_count = st->Parser.status_count = 0;
+    st->Parser.xor_sum = st->Parser.prev_xor = 0;
+    st->Parser.repeat_count = 0;
+    st->Parser.tail_frame = nullptr;
+    st->Status = Status_Values{};
+    st->Rec_Count = 0;
+    for (auto* flag : {&st->Redraw_Request, &st->Single_Done, &st->Err_Power_Fail,
+                       &st->Err_FPGA_Lost, &st->Device_Alive, &st->Activity_Flag,
+                       &st->Frame_Ready, &st->Shown_Flag})
+        flag->store(false);
+    for (auto* counter : {&st->Frames_Received, &st->Frames_Total, &st->CRC_Errors})
+        counter->store(0);
     st->Run_State = (b0 & 0x08) != 0;
     st->Single_State = (b0 & 0x10) != 0;
     st->Rec_Active = (b0 & 0x20) != 0;

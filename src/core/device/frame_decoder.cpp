@@ -51,6 +51,59 @@ uint8_t Xor_Bytes(const uint8_t* b, size_t n) {
     return static_cast<uint8_t>(acc);
 }
 
+// The loops below run in blocks of Block entries with a fixed trip count,
+// which the compiler turns into vector code, and finish one by one.
+constexpr int32_t Block = 8;
+
+void Fill(int32_t* out, int32_t count, int32_t value) {
+    int32_t i = 0;
+    for (; i + Block <= count; i += Block)
+        for (int32_t q = 0; q < Block; ++q) out[i + q] = value;
+    for (; i < count; ++i) out[i] = value;
+}
+
+void Widen(const uint8_t* in, int32_t* out, int32_t count) {
+    int32_t i = 0;
+    for (; i + Block <= count; i += Block)
+        for (int32_t q = 0; q < Block; ++q) out[i + q] = in[i + q];
+    for (; i < count; ++i) out[i] = in[i];
+}
+
+struct Code_Stats {
+    int64_t sum = 0;
+    int32_t lo = 255, hi = 0;
+};
+
+Code_Stats Stats(const int32_t* v, int32_t count) {
+    int32_t sum[Block] = {}, lo[Block], hi[Block];
+    for (int32_t q = 0; q < Block; ++q) {
+        lo[q] = 255;
+        hi[q] = 0;
+    }
+    int32_t i = 0;
+    // Codes are 0..254: lane sums of 8000 / Block codes fit 32 bits.
+    for (; i + Block <= count; i += Block) {
+        for (int32_t q = 0; q < Block; ++q) {
+            const int32_t x = v[i + q];
+            sum[q] += x;
+            lo[q] = x < lo[q] ? x : lo[q];
+            hi[q] = x > hi[q] ? x : hi[q];
+        }
+    }
+    Code_Stats r;
+    for (; i < count; ++i) {
+        r.sum += v[i];
+        r.lo = std::min(r.lo, v[i]);
+        r.hi = std::max(r.hi, v[i]);
+    }
+    for (int32_t q = 0; q < Block; ++q) {
+        r.sum += sum[q];
+        r.lo = std::min(r.lo, lo[q]);
+        r.hi = std::max(r.hi, hi[q]);
+    }
+    return r;
+}
+
 void Start_Frame(Frame_Parser& ps) {
     ps.xor_sum = 0;
     ps.data_count = 0;
@@ -246,7 +299,7 @@ void Decode_Frame(Acq_State& st, const Device_Params& p, const uint8_t* data,
     int32_t* v = ps.raw_codes.data();
     uint8_t* lv = ps.raw_levels.data();
     if (!trig_bits) {
-        for (int32_t k = 0; k < n; ++k) v[k] = data[k];
+        Widen(data, v, n);
     } else {
         for (int32_t g = 0; g < n / 4; ++g) {
             const uint8_t* in = data + 5 * g;
@@ -281,14 +334,8 @@ void Decode_Frame(Acq_State& st, const Device_Params& p, const uint8_t* data,
     }
 
     // Statistics over the codes in use.
-    int64_t sum = 0;
-    int32_t lo = 255, hi = 0;
-    for (int32_t k = 0; k < count; ++k) {
-        sum += v[k];
-        lo = std::min(lo, v[k]);
-        hi = std::max(hi, v[k]);
-    }
-    const int32_t vpp = (count != 0 && lo > 0 && hi < 254) ? hi - lo : -1;
+    const Code_Stats cs = Stats(v, count);
+    const int32_t vpp = (count != 0 && cs.lo > 0 && cs.hi < 254) ? cs.hi - cs.lo : -1;
     const int32_t points = peak ? count / 2 : count;
 
     // Trigger mark and fine position.
@@ -320,7 +367,7 @@ void Decode_Frame(Acq_State& st, const Device_Params& p, const uint8_t* data,
     fi.FM_Gate = static_cast<int32_t>(Le32(s, 53));
     fi.Frame_PPM = p.Frame_PPM;
     fi.Vpp_Code = vpp;
-    fi.Sum_Code = static_cast<int32_t>(sum);  // at most 8000 x 254
+    fi.Sum_Code = static_cast<int32_t>(cs.sum);  // at most 8000 x 254
     fi.Sum_N = count;
     fi.Frame_Trig_Code = Clamp<int32_t>(p.Trig_Code, 0, 255);
     fi.Trig_Mark = triggered ? ((f & F_External) ? 2 : 1) : 0;
@@ -358,21 +405,25 @@ void Decode_Frame(Acq_State& st, const Device_Params& p, const uint8_t* data,
 
     // Copy points [from, to) to destinations starting at dst.
     auto copy = [&](int32_t from, int32_t to, int32_t dst) {
-        const int32_t step = peak ? 2 : 1;
-        const int32_t second = peak ? 1 : 0;
-        for (int32_t i = from, d = dst; i < to; ++i, ++d) {
-            const int32_t j = i * step;
-            a[d] = v[j];
-            bb[d] = v[j + second];
+        const int32_t len = to - from;
+        if (!peak) {
+            std::copy(v + from, v + to, a + dst);
+            std::copy(v + from, v + to, bb + dst);
+        } else {
+            for (int32_t i = 0; i < len; ++i) {
+                a[dst + i] = v[2 * (from + i)];
+                bb[dst + i] = v[2 * (from + i) + 1];
+            }
         }
         if (!trig_bits) {
-            std::fill(ta + dst, ta + dst + (to - from), No_Sample);
-            std::fill(tb + dst, tb + dst + (to - from), No_Sample);
+            Fill(ta + dst, len, No_Sample);
+            Fill(tb + dst, len, No_Sample);
         } else {
-            for (int32_t i = from, d = dst; i < to; ++i, ++d) {
-                const int32_t j = i * step;
-                ta[d] = lv[j] ? Level_High : Level_Low;
-                tb[d] = lv[j + second] ? Level_High : Level_Low;
+            const int32_t step = peak ? 2 : 1, second = peak ? 1 : 0;
+            for (int32_t i = 0; i < len; ++i) {
+                const int32_t j = (from + i) * step;
+                ta[dst + i] = Level_Low + (Level_High - Level_Low) * lv[j];
+                tb[dst + i] = Level_Low + (Level_High - Level_Low) * lv[j + second];
             }
         }
     };
@@ -388,10 +439,10 @@ void Decode_Frame(Acq_State& st, const Device_Params& p, const uint8_t* data,
     const bool tail_known = ps.tail_frame == &fr && !fr.From_File &&
                             Frame_Info_Equal(ps.tail_info, fr.Info);
     const int32_t tail_end = tail_known ? std::max(ps.tail_end, points) : Smpl_Buf_Size;
-    std::fill(a + points, a + tail_end, No_Sample);
-    std::fill(bb + points, bb + tail_end, No_Sample);
-    std::fill(ta + points, ta + tail_end, No_Sample);
-    std::fill(tb + points, tb + tail_end, No_Sample);
+    Fill(a + points, tail_end - points, No_Sample);
+    Fill(bb + points, tail_end - points, No_Sample);
+    Fill(ta + points, tail_end - points, No_Sample);
+    Fill(tb + points, tail_end - points, No_Sample);
 
     fr.Info = fi;
     fr.From_File = false;

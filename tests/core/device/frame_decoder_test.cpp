@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "common/sinc_interp.h"
@@ -705,6 +707,37 @@ TEST_F(Decoder, ShorterFrameEmptiesTheTail) {
             ASSERT_EQ(Fr().Trig_Buf_B[i], No_Sample) << i;
         }
     }
+}
+
+// A reader holding Data_Mutex always sees one whole frame: its record and
+// arrays agree, whatever the decoder is doing meanwhile.
+TEST_F(Decoder, ReaderUnderTheLockSeesWholeFrames) {
+    const Bytes short_frame = Wire(Bytes(1000, 10), Make_Status(0, F_One_Value));
+    const Bytes long_frame = Wire(Bytes(8000, 20), Make_Status(0, F_One_Value | F_Trig_Bits));
+    std::atomic<bool> done{false};
+    std::atomic<int> bad{0};
+    std::thread reader([&] {
+        while (!done.load()) {
+            std::lock_guard lock(st->Data_Mutex);
+            const Frame_Data& f = *st->Frame;
+            const int32_t c = f.Info.Smpl_Count;
+            if (c == 0) continue;
+            const int32_t code = c == 1000 ? 10 : 20;
+            const int32_t trig = c == 1000 ? No_Sample : 4;
+            if (f.Smpl_Buf_A[0] != code || f.Smpl_Buf_B[c - 1] != code ||
+                f.Trig_Buf_A[c - 1] != trig || f.Smpl_Buf_A[c] != No_Sample ||
+                f.Trig_Buf_B[c] != No_Sample)
+                bad.fetch_add(1);
+        }
+    });
+    for (int i = 0; i < 200; ++i) {
+        p.Record_Points = i % 2 ? 8000 : 1000;
+        ASSERT_TRUE(Feed(i % 2 ? long_frame : short_frame));
+    }
+    done = true;
+    reader.join();
+    EXPECT_EQ(st->Frames_Total.load(), 200u);
+    EXPECT_EQ(bad.load(), 0);
 }
 
 // ---------------------------------------------------------------------------

@@ -108,12 +108,13 @@ public:
     }
 
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+        // Qt asks for the size in device pixels; paint in logical units.
         const qreal dpr = scale > 0 ? scale : 1.0;
-        QPixmap pm((QSizeF(size) * dpr).toSize());
+        QPixmap pm(size);
         pm.fill(Qt::transparent);
         pm.setDevicePixelRatio(dpr);
         QPainter p(&pm);
-        paint(&p, QRect(QPoint(0, 0), size), mode, state);
+        paint(&p, QRect(QPoint(0, 0), (QSizeF(size) / dpr).toSize()), mode, state);
         return pm;
     }
 

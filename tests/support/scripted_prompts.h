@@ -20,16 +20,21 @@ public:
 
     std::deque<Prompt_Answer> answers;
     std::vector<Shown> shown;
+    // The answer of a Yes/No box when the script has run out.
+    Prompt_Answer unscripted_answer = Prompt_Answer::Yes;
+
+    // Queues the answer of the next Yes/No box.
+    void Answer(Prompt_Answer a) { answers.push_back(a); }
 
     Prompt_Answer Message_Box(const std::string& title, const std::string& text, Prompt_Icon icon,
                               Prompt_Buttons buttons) override {
         shown.push_back(Shown{title, text, icon, buttons});
-        if (!answers.empty()) {
+        if (buttons == Prompt_Buttons::Yes_No && !answers.empty()) {
             const Prompt_Answer a = answers.front();
             answers.pop_front();
             return a;
         }
-        return buttons == Prompt_Buttons::Yes_No ? Prompt_Answer::Yes : Prompt_Answer::Ok;
+        return buttons == Prompt_Buttons::Yes_No ? unscripted_answer : Prompt_Answer::Ok;
     }
 };
 

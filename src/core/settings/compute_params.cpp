@@ -124,7 +124,7 @@ void Compute_Params(Scope_Settings& s, Device_Params& p) {
     p.Thr_High = static_cast<uint8_t>(level > 255 - h ? 255 : level + h);
 
     // 18. Offset DAC from the zero-calibration points.
-    const double k = (s.Z_P1 == s.Z_P2) ? 0.0 : 1680.0 / (s.Z_P2 - s.Z_P1);
+    const double k = (s.Z_P1 == s.Z_P2) ? 0.0 : 1680.0 / (static_cast<double>(s.Z_P2) - s.Z_P1);
     const double dac = Round_Half(1360.0 - (s.Z_P1 - 16.0 * s.Zero_Level + offset_term) * k);
     p.Offset_DAC = static_cast<uint16_t>(Clamp(dac, 0.0, 65535.0));
     p.Zero_Level = s.Zero_Level;

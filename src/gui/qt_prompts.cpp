@@ -1,0 +1,30 @@
+#include "gui/qt_prompts.h"
+
+#include <QMessageBox>
+
+namespace tovan {
+
+Prompt_Answer Qt_Prompts::Message_Box(const std::string& title, const std::string& text, Prompt_Icon icon,
+                                      Prompt_Buttons buttons) {
+    QString body = QString::fromStdString(text);
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(parent_.data());
+    box.setWindowTitle(QString::fromStdString(title));
+    box.setText(body);
+    box.setTextFormat(Qt::PlainText);  // paths and messages are never markup
+    switch (icon) {
+    case Prompt_Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Prompt_Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Prompt_Icon::Error: box.setIcon(QMessageBox::Critical); break;
+    }
+    if (buttons == Prompt_Buttons::Yes_No) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes ? Prompt_Answer::Yes : Prompt_Answer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return Prompt_Answer::Ok;
+}
+
+}  // namespace tovan

@@ -1,0 +1,152 @@
+#include <QFile>
+#include <QGroupBox>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "gui/single_instance.h"
+#include "gui_test_support.h"
+
+namespace tovan::test {
+namespace {
+
+class Handoff : public Window_Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        hooks.open_file = [this](const std::string& path, bool as_settings) { opened.emplace_back(path, as_settings); };
+        inst.Settings.Russian = false;
+        Make();
+        first = std::make_unique<Single_Instance>(QStringLiteral("tovan1_Mutex_951413"), dir.path());
+        ASSERT_EQ(first->Start(), Single_Instance::Role::Primary);
+        first->on_handoff = [this](const Handoff_Record& r) {
+            ++received;
+            w->Handle_Handoff(r);
+        };
+    }
+    // A second start in the same process: it finds the first and sends.
+    void Second_Start(uint32_t argc, const std::string& text) {
+        Single_Instance second(QStringLiteral("tovan1_Mutex_951413"), dir.path());
+        ASSERT_EQ(second.Start(), Single_Instance::Role::Secondary);
+        const int before = received;
+        ASSERT_TRUE(second.Send({argc, text}));
+        QTRY_COMPARE_WITH_TIMEOUT(received, before + 1, 5000);
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<Single_Instance> first;
+    int received = 0;
+    std::vector<std::pair<std::string, bool>> opened;
+};
+
+TEST_F(Handoff, SettingsFileIsAskedForAndOpened) {
+    prompts.Answer(Prompt_Answer::Yes);
+    Second_Start(1, "/data/a.tvs");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].title, "Open Settings");
+    EXPECT_EQ(prompts.shown[0].text, "/data/a.tvs\r\nOpen settings file?");
+    EXPECT_EQ(opened, (std::vector<std::pair<std::string, bool>>{{"/data/a.tvs", true}}));
+    EXPECT_FALSE(w->Busy());
+}
+
+TEST_F(Handoff, DataFileRefusedWhileRunningAndDeclinedOtherwise) {
+    inst.State.Run_State.store(true);
+    Second_Start(1, "/data/b.TVS");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, "/data/b.TVS\r\nCan't open while running.");
+    inst.State.Run_State.store(false);
+    prompts.Answer(Prompt_Answer::No);
+    Second_Start(2, "/data/c.tvd");
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].title, "Open");
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(Handoff, IgnoredWhileBusyAndNothingToOpenAsksNothing) {
+    {
+        Main_Window::Busy_Scope busy(*w);
+        Second_Start(1, "/data/a.tvs");
+    }
+    Second_Start(0, "/usr/bin/tovan1");
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST(Single_Instance_Start, StaleSocketFileDoesNotBlock) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    {
+        QFile stale(dir.filePath(QStringLiteral("x_Mutex_951413")));
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    }
+    Single_Instance first(QStringLiteral("x_Mutex_951413"), dir.path());
+    EXPECT_EQ(first.Start(), Single_Instance::Role::Primary);
+    EXPECT_EQ(Single_Instance::Instance_Name(QStringLiteral("/opt/bin/scope")), QStringLiteral("scope_Mutex_951413"));
+}
+
+class Layout : public Window_Test {
+protected:
+    void SetUp() override { Make(); }
+    QRect In_Client(QWidget* wd) { return QRect(wd->mapTo(w->centralWidget(), QPoint(0, 0)), wd->size()); }
+};
+
+TEST_F(Layout, GrowingTheWindowGrowsTheDisplayOnly) {
+    QWidget* client = w->centralWidget();
+    auto* scope = Find<QGroupBox>("GroupBox1");
+    auto* gen = Find<QGroupBox>("GroupBox2");
+    auto* display = Find<QWidget>("Panel_Signal");
+    const QRect scope0 = scope->geometry(), gen0 = gen->geometry(), disp0 = display->geometry();
+    const int trig0 = Button("SpeedButton_TrigOn")->y();
+    w->resize(w->width() + 100, w->height() + 100);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(client->width(), 735 + 100);
+    EXPECT_EQ(scope->width(), scope0.width());
+    EXPECT_EQ(scope->x(), scope0.x() + 100);
+    EXPECT_EQ(gen->height(), gen0.height());
+    EXPECT_EQ(gen->width(), gen0.width() + 100);
+    EXPECT_EQ(display->size(), disp0.size() + QSize(100, 100));
+    EXPECT_EQ(Button("SpeedButton_TrigOn")->y(), trig0 + 100);
+}
+
+TEST_F(Layout, EveryControlVisibleAtMinimumSizeAndCompactView) {
+    QWidget* client = w->centralWidget();
+    EXPECT_EQ(client->size(), QSize(735, 503));
+    for (QToolButton* b : client->findChildren<QToolButton*>()) {
+        if (b->isHidden()) continue;  // 50M outside pulse/service mode
+        EXPECT_TRUE(client->rect().contains(In_Client(b))) << b->objectName().toStdString();
+        EXPECT_TRUE(b->parentWidget()->rect().contains(b->geometry())) << b->objectName().toStdString();
+    }
+    Action("Menu_Compact")->trigger();
+    EXPECT_TRUE(inst.Settings.Compact);
+    EXPECT_TRUE(Find<QGroupBox>("GroupBox1")->isHidden());
+    EXPECT_EQ(Find<QWidget>("Panel_Signal")->size(), client->size());
+    Action("Menu_Compact")->trigger();
+    EXPECT_FALSE(Find<QGroupBox>("GroupBox2")->isHidden());
+    EXPECT_EQ(client->size(), QSize(735, 503));
+}
+
+TEST_F(Layout, GeneratorControlsFollowTheRules) {
+    QTest::mouseClick(Button("SpeedButton_Sweep"), Qt::LeftButton);  // fine bar raised to the coarse bar
+    EXPECT_EQ(Find<QScrollBar>("ScrollBar_F_slow")->value(), 100);
+    Find<QScrollBar>("ScrollBar_F_fast")->setValue(400);
+    EXPECT_EQ(inst.Settings.F_slow, 400);
+    EXPECT_TRUE(Button("SpeedButton__10uS_Noise")->isHidden());
+    QTest::mouseClick(Button("SpeedButton_Pulse"), Qt::LeftButton);
+    EXPECT_EQ(Button("SpeedButton_10K_1S")->text(), QStringLiteral("1S"));
+    EXPECT_FALSE(Button("SpeedButton_Sin")->isEnabled());
+    EXPECT_FALSE(Button("SpeedButton_Sweep")->isChecked());
+    QTest::mouseClick(Button("SpeedButton_Pulse"), Qt::LeftButton);
+    QTest::mouseClick(Button("SpeedButton__10uS_Noise"), Qt::LeftButton);
+    EXPECT_FALSE(Find<QScrollBar>("ScrollBar_F_fast")->isEnabled());
+    QTest::mouseClick(Button("SpeedButton_Mod"), Qt::LeftButton);  // noise with Mod.: 10M and Sin
+    EXPECT_TRUE(Button("SpeedButton_10M_1mS")->isChecked());
+    EXPECT_TRUE(Button("SpeedButton_Sin")->isChecked());
+    auto* ampl = Find<QScrollBar>("ScrollBar_Amplitude");
+    EXPECT_EQ(ampl->minimum(), 11);
+    EXPECT_EQ(ampl->maximum(), 386);
+    ampl->setValue(386);
+    EXPECT_EQ(inst.Params.Gen_Ampl_Code, 126);
+}
+
+}  // namespace
+}  // namespace tovan::test

@@ -48,7 +48,6 @@ TEST_P(Open_Device_Search, OpensTheExpectedDevice) {
     Scripted_Prompts prompts;
     // The count message (OK) takes no scripted answer.
     for (Prompt_Answer a : c.answers) prompts.answers.push_back(a);
-    if (c.debug && c.devices.size() > 1) prompts.answers.push_front(Prompt_Answer::Ok);
     Manual_Reset_Event ev;
     Dev_Handle h = 77;
     const Ft_Status s = Open_Device(link, &h, c.debug, &prompts, "scope", &ev);
@@ -115,7 +114,7 @@ TEST(OpenDevice, DeviceWhoseQueriesFailIsNeverOpened) {
 TEST(OpenDevice, DebugModeCountMessageAndQuestionsHaveExactTexts) {
     Fake_Usb_Link link({Dev(Scope, 20), Dev("Other", 4660)});
     Scripted_Prompts prompts;
-    prompts.answers = {Prompt_Answer::Ok, Prompt_Answer::No, Prompt_Answer::Yes};
+    prompts.answers = {Prompt_Answer::No, Prompt_Answer::Yes};  // the count box takes no answer
     Dev_Handle h = 0;
     ASSERT_EQ(Open_Device(link, &h, true, &prompts, "tovan1", nullptr), Ft_Ok);
     EXPECT_EQ(link.Location_Of(h), 4660);

@@ -42,7 +42,7 @@ struct FFT_Analyser::Plans {
 int FFT_Points(int size_index) { return size_index >= 1 && size_index <= 3 ? 1024 << size_index : 1024; }
 
 double FFT_Level_Ref(int32_t frame_uv_div, int scale) {
-    double g = 20 * std::log10(frame_uv_div * 4 * 1e-6 * 0.7071067811865475);
+    double g = 20 * std::log10(static_cast<double>(frame_uv_div) * 4 * 1e-6 * 0.7071067811865475);
     if (scale == Scale_dBm_600) g += 2.2184874961;
     if (scale == Scale_dBm_50) g += 13.0102999566;
     return g;

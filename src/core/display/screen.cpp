@@ -105,8 +105,10 @@ struct Screen_Painter {
     void Draw_Trig_Mark(const Frame_Info& f, int64_t a, uint32_t k) {
         int64_t g;
         if (f.Trig_Mark == 1)
-            g = a + Sat_I64(Round_Half(Safe_Ratio(double(int64_t{f.Frame_Trig_Code} - f.Frame_Zero) * f.Frame_uV_Div,
-                                                  volts_div_uv)));
+            g = a + std::clamp<int64_t>(Sat_I64(Round_Half(Safe_Ratio(
+                                                double(int64_t{f.Frame_Trig_Code} - f.Frame_Zero) * f.Frame_uV_Div,
+                                                volts_div_uv))),
+                                        -Coord_Bound, Coord_Bound);
         else if (f.Trig_Mark == 2)
             g = a;
         else

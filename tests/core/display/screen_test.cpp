@@ -284,3 +284,44 @@ TEST_F(Screen_Test, ScrollPositionPastTheCountResets) {
 
 }  // namespace
 }  // namespace tovan
+
+namespace tovan {
+namespace {
+
+// Frame records loaded from files may hold anything: every field at the
+// extremes, with every view option, must draw without faults (the ASan
+// build checks the memory side).
+TEST(Hostile_Frames, ExtremeRecordValuesDrawSafely) {
+    const int32_t values[] = {0, 1, -1, 5, 127, 20000, 20001, -20000, 2147483647, -2147483647 - 1};
+    Screen_Renderer r;
+    r.Layout(400, 300);
+    auto main = std::make_unique<Frame_Data>();
+    auto bg = std::make_unique<Frame_Data>();
+    Scope_Settings s;
+    Device_Params p;
+    Screen_Inputs in;
+    in.Run_State = true;
+    QImage img = test::Black_Image(400, 300);
+    Image_Canvas c(img);
+    for (int k = 0; k < 20000; ++k) main->Smpl_Buf_A[static_cast<size_t>(k)] = bg->Smpl_Buf_B[static_cast<size_t>(k)] = k % 300;
+    for (int field = 0; field < Frame_Info::Field_Count; ++field)
+        for (int32_t v : values)
+            for (int view = 0; view < 4; ++view) {
+                for (int i = 0; i < Frame_Info::Field_Count; ++i) {
+                    main->Info.data()[i] = i == field ? v : values[(i + view) % 10];
+                    bg->Info.data()[i] = i == field ? v : values[(i * 3 + view) % 10];
+                }
+                s.Trace_Mode = view % 3;
+                s.FFT_View = view & 1;
+                s.BG_View = view & 2;
+                s.Smpl_Info = true;
+                s.Debug_Mode = true;
+                s.X_Pos = v > 0 ? v : 0;
+                r.State.BG_Swapped = view & 1;
+                r.Draw_Screen(c, *main, *bg, s, p, in);
+            }
+    SUCCEED();
+}
+
+}  // namespace
+}  // namespace tovan

@@ -1,0 +1,197 @@
+#include "display/canvas.h"
+
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace tovan {
+
+namespace {
+__extension__ typedef __int128 I128;
+}
+
+Image_Canvas::Image_Canvas(QImage& image) : image_(image) {
+    if (image_.format() != QImage::Format_RGB32) image_ = image_.convertToFormat(QImage::Format_RGB32);
+    bits_ = image_.bits();
+    stride_ = image_.bytesPerLine();
+    w_ = image_.width();
+    h_ = image_.height();
+}
+
+// Bresenham: along the major axis one pixel per step; the minor offset of
+// step i is i * dminor / dmajor rounded (halves away from the start). The
+// step range is clipped to the image first, so a line costs at most the
+// image's width or height however far its ends lie outside.
+void Image_Canvas::Line(int x0, int y0, int x1, int y1, uint32_t pen) {
+    const int64_t dx = int64_t{x1} - x0, dy = int64_t{y1} - y0;
+    const int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    const bool x_major = adx >= ady;
+    const int64_t len = x_major ? adx : ady;
+    if (len == 0) return;  // the end pixel is excluded: nothing at all
+    const int64_t maj0 = x_major ? x0 : y0, min0 = x_major ? y0 : x0;
+    const int64_t s_maj = (x_major ? dx : dy) < 0 ? -1 : 1;
+    const int64_t s_min = (x_major ? dy : dx) < 0 ? -1 : 1;
+    const int64_t d_maj = len, d_min = x_major ? ady : adx;
+    const int64_t lim = x_major ? w_ : h_;
+    int64_t i_lo, i_hi;
+    if (s_maj > 0) {
+        i_lo = -maj0;
+        i_hi = lim - 1 - maj0;
+    } else {
+        i_lo = maj0 - (lim - 1);
+        i_hi = maj0;
+    }
+    i_lo = std::max<int64_t>(i_lo, 0);
+    i_hi = std::min<int64_t>(i_hi, len - 1);
+    if (i_lo > i_hi) return;
+    const int64_t two = 2 * d_maj;
+    const I128 num = static_cast<I128>(2) * i_lo * d_min + d_maj;
+    int64_t q = static_cast<int64_t>(num / two);
+    int64_t rem = static_cast<int64_t>(num % two);
+    const uint32_t argb = To_Argb(pen);
+    const int64_t lim_min = x_major ? h_ : w_;
+    for (int64_t i = i_lo; i <= i_hi; ++i) {
+        const int64_t mj = maj0 + s_maj * i;
+        const int64_t mn = min0 + s_min * q;
+        if (mn >= 0 && mn < lim_min) {
+            if (x_major)
+                Put(static_cast<int>(mj), static_cast<int>(mn), argb);
+            else
+                Put(static_cast<int>(mn), static_cast<int>(mj), argb);
+        }
+        rem += 2 * d_min;
+        if (rem >= two) {
+            rem -= two;
+            ++q;
+        }
+    }
+}
+
+void Image_Canvas::Span(int y, int x0, int x1, uint32_t argb) {
+    if (y < 0 || y >= h_) return;
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, w_);
+    if (x0 >= x1) return;
+    uint32_t* row = reinterpret_cast<uint32_t*>(bits_ + static_cast<ptrdiff_t>(y) * stride_);
+    std::fill(row + x0, row + x1, argb);
+}
+
+void Image_Canvas::Fill_Rect(int left, int top, int right, int bottom, uint32_t brush) {
+    const uint32_t argb = To_Argb(brush);
+    const int y0 = std::max(top, 0), y1 = std::min(bottom, h_);
+    for (int y = y0; y < y1; ++y) Span(y, left, right, argb);
+}
+
+// Even-odd fill sampled at pixel centres, then the pen outline.
+void Image_Canvas::Polygon(const Canvas_Point* pts, int count, uint32_t pen, uint32_t brush) {
+    if (count <= 0) return;
+    int ymin = pts[0].y, ymax = pts[0].y;
+    for (int i = 1; i < count; ++i) {
+        ymin = std::min(ymin, pts[i].y);
+        ymax = std::max(ymax, pts[i].y);
+    }
+    const uint32_t argb = To_Argb(brush);
+    std::vector<double> xs;
+    for (int y = std::max(ymin, 0); y < std::min(ymax, h_); ++y) {
+        const double yc = y + 0.5;
+        xs.clear();
+        for (int i = 0; i < count; ++i) {
+            const Canvas_Point a = pts[i], b = pts[(i + 1) % count];
+            if (a.y == b.y) continue;
+            const double ya = a.y, yb = b.y;
+            if ((yc >= ya && yc < yb) || (yc >= yb && yc < ya))
+                xs.push_back(a.x + (yc - ya) * (double(b.x) - a.x) / (yb - ya));
+        }
+        std::sort(xs.begin(), xs.end());
+        for (size_t k = 0; k + 1 < xs.size(); k += 2) {
+            const double xa = std::clamp(std::ceil(xs[k] - 0.5), -1.0, double(w_));
+            const double xb = std::clamp(std::ceil(xs[k + 1] - 0.5), -1.0, double(w_));
+            Span(y, static_cast<int>(xa), static_cast<int>(xb), argb);
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        const Canvas_Point a = pts[i], b = pts[(i + 1) % count];
+        Line(a.x, a.y, b.x, b.y, pen);
+    }
+}
+
+void Image_Canvas::Ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) {
+    if (right - left < 2 || bottom - top < 2) return;
+    QPainter p(&image_);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(QColor::fromRgb(To_Argb(pen)), 0));
+    p.setBrush(QColor::fromRgb(To_Argb(brush)));
+    // Aliased outlines cover width + 1 pixels: left..right-1.
+    p.drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
+}
+
+QFont Image_Canvas::Make_Font(const char* font, int height) {
+    QFont f;
+    f.setFamilies({QString::fromUtf8(font), QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                   QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(std::clamp(height, 1, 200));
+    f.setStyleStrategy(QFont::NoAntialias);
+    return f;
+}
+
+void Image_Canvas::Text(int x, int y, const std::string& text, const char* font, int height, uint32_t color,
+                        bool opaque, uint32_t bg) {
+    if (text.empty() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    auto key = std::make_pair(std::string(font), height);
+    auto it = fonts_.find(key);
+    if (it == fonts_.end()) it = fonts_.emplace(key, Make_Font(font, height)).first;
+    const QFont& f = it->second;
+    const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QFontMetrics fm(f);
+    if (opaque) Fill_Rect(x, y, x + fm.horizontalAdvance(s), y + fm.height(), bg);
+    QPainter p(&image_);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    p.setFont(f);
+    p.setPen(QColor::fromRgb(To_Argb(color)));
+    p.drawText(QPoint(x, y + fm.ascent()), s);
+}
+
+// --- Recording_Canvas ---------------------------------------------------
+
+void Recording_Canvas::Line(int x0, int y0, int x1, int y1, uint32_t pen) {
+    calls_.push_back({Kind::Line, {{x0, y0}, {x1, y1}}, pen, 0, {}, {}, 0, false});
+}
+
+void Recording_Canvas::Fill_Rect(int left, int top, int right, int bottom, uint32_t brush) {
+    calls_.push_back({Kind::Rect, {{left, top}, {right, bottom}}, brush, brush, {}, {}, 0, false});
+}
+
+void Recording_Canvas::Polygon(const Canvas_Point* pts, int count, uint32_t pen, uint32_t brush) {
+    calls_.push_back({Kind::Polygon, std::vector<Canvas_Point>(pts, pts + std::max(count, 0)), pen, brush, {}, {}, 0,
+                      false});
+}
+
+void Recording_Canvas::Ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) {
+    calls_.push_back({Kind::Ellipse, {{left, top}, {right, bottom}}, pen, brush, {}, {}, 0, false});
+}
+
+void Recording_Canvas::Text(int x, int y, const std::string& text, const char* font, int height, uint32_t color,
+                            bool opaque, uint32_t bg) {
+    calls_.push_back({Kind::Text, {{x, y}}, color, bg, text, font, height, opaque});
+}
+
+std::vector<const Recording_Canvas::Call*> Recording_Canvas::Texts() const {
+    std::vector<const Call*> out;
+    for (const auto& c : calls_)
+        if (c.kind == Kind::Text) out.push_back(&c);
+    return out;
+}
+
+const Recording_Canvas::Call* Recording_Canvas::Find_Text(const std::string& prefix) const {
+    for (const auto& c : calls_)
+        if (c.kind == Kind::Text && c.text.rfind(prefix, 0) == 0) return &c;
+    return nullptr;
+}
+
+}  // namespace tovan

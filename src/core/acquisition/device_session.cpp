@@ -59,9 +59,12 @@ void Device_Session::First_Activation() {
     }
 }
 
-bool Device_Session::Check_Link_On_Press(const std::function<void()>& refresh_view) {
-    return Link_Check_On_Press(link_, inst_.State, inst_.Settings.Debug_Mode, prompts_,
-                               inst_.Settings.Russian, title_, refresh_view);
+bool Device_Session::Check_Link_On_Press() {
+    return Link_Check_And_Reopen(link_, inst_.State, inst_.Settings.Debug_Mode, prompts_, title_) == Ft_Ok;
+}
+
+void Device_Session::Show_Link_Error() {
+    USB_Error_Box(prompts_, inst_.State.Link_Status.load(), inst_.Settings.Russian);
 }
 
 void Device_Session::Release_Buttons() {

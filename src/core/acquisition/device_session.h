@@ -43,9 +43,10 @@ public:
     void First_Activation();
 
     // RUN, SINGLE or ON was pressed: check the link, re-open once. False:
-    // the USB error was shown and the caller releases the button. For ON,
-    // `refresh_view` runs before and after the error box.
-    bool Check_Link_On_Press(const std::function<void()>& refresh_view = {});
+    // the link is unusable; the caller shows Show_Link_Error and releases
+    // the button.
+    bool Check_Link_On_Press();
+    void Show_Link_Error();
 
     // The once-a-second tick.
     void Timer1Timer() { supervisor_.Timer1Timer(); }

@@ -27,6 +27,11 @@ Ft_Status Check_Link(UsbLink& link, Acq_State& st);
 //   flags and asks the acquisition thread for an FPGA load; returns true.
 // Returns true when the link was good. Busy_Event and Apply_Settings are
 // the caller's.
+// The check and one re-open without the error box: Ft_Ok when the link is
+// usable, else the code to show. The window shows the box itself.
+Ft_Status Link_Check_And_Reopen(UsbLink& link, Acq_State& st, bool debug_mode, Prompts& prompts,
+                                const std::string& title);
+
 bool Link_Check_On_Press(UsbLink& link, Acq_State& st, bool debug_mode, Prompts& prompts,
                          bool lang_russian, const std::string& title,
                          const std::function<void()>& refresh_view);

@@ -95,7 +95,8 @@ struct Status_Values {
 
 inline constexpr int Rec_Buffer_Size = 65536;
 inline constexpr int Status_Block_Size = 96;
-inline constexpr int Max_Data_Bytes = 8000 + 8000 / 4;
+inline constexpr int Max_Record_Points = 8000;
+inline constexpr int Max_Data_Bytes = Max_Record_Points + Max_Record_Points / 4;
 inline constexpr int Max_Read_Bytes = 25195;
 
 // Byte-stream parser state, kept across reads (acquisition thread only).
@@ -104,12 +105,26 @@ struct Frame_Parser {
     Phase phase = Phase::None;
     int32_t data_len = 0;    // L of the current frame
     int32_t data_count = 0;
-    int32_t status_count = 0;
+    int32_t status_count = 0;  // 0..192 status bytes, then the check byte
     uint8_t xor_sum = 0;
     uint8_t prev_xor = 0;
     int32_t repeat_count = 0;
     std::array<uint8_t, Max_Data_Bytes> data{};
     std::array<uint8_t, 2 * Status_Block_Size> status{};
+
+    // Scratch of the decoder: the raw sample codes and trigger levels of
+    // one frame, and the receive buffer of one read.
+    std::array<int32_t, Max_Record_Points> raw_codes{};
+    std::array<uint8_t, Max_Record_Points> raw_levels{};
+    std::array<uint8_t, Max_Read_Bytes> read_buf{};
+
+    // What the decoder last wrote into the shared frame: which object, its
+    // record, and the index from which all four arrays were empty. While the
+    // frame still carries exactly that record (and was not loaded from a
+    // file), only the part of the tail that held samples is emptied again.
+    const void* tail_frame = nullptr;
+    Frame_Info tail_info{};
+    int32_t tail_end = Smpl_Buf_Size;
 };
 
 struct Acq_State {

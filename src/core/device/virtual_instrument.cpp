@@ -620,9 +620,43 @@ void Virtual_Instrument::Search_Trigger(int64_t limit_tick) {
     const Acq_Setup& s = a.setup;
     const int64_t d = static_cast<int64_t>(s.divider);
     const int need = std::max(s.trig_n, 1);
+    // Bounded work per call: a search that has fallen far behind the clock
+    // resumes near it, re-arming from there (a slow trigger is missed, as
+    // if it had not come).
+    constexpr int64_t Max_Points = 4'000'000;
+    if ((limit_tick - a.start_tick) / d - a.next_pt > Max_Points) {
+        a.next_pt = std::max<int64_t>(a.next_pt, (limit_tick - a.start_tick) / d - Max_Points / 2);
+        a.armed = false;
+        a.prev_level = -1;
+    }
+    const bool skip = a.sig.Has_Bins() && !s.peak;
     for (;;) {
         const int64_t t = a.start_tick + a.next_pt * d;
         if (t > limit_tick) return;
+        if (skip) {
+            // Step over the bins in which this sample cannot change the
+            // comparator's state.
+            double phase = 0.0;
+            const int b0 = a.sig.Bin(t, &phase);
+            auto quiet = [&](int b) {
+                if (s.ext_src) return a.prev_level >= 0 && a.sig.Bin_Level(b) == a.prev_level;
+                const bool rising = !s.falling;
+                if (a.armed) return rising ? a.sig.Bin_Hi(b) <= s.thr_hi : a.sig.Bin_Lo(b) >= s.thr_lo;
+                return rising ? a.sig.Bin_Lo(b) >= s.thr_lo : a.sig.Bin_Hi(b) <= s.thr_hi;
+            };
+            int run = 0;
+            while (run < Signal_Model::Phase_Bins && quiet((b0 + run) % Signal_Model::Phase_Bins)) ++run;
+            if (run == Signal_Model::Phase_Bins) {  // nothing can ever happen
+                a.next_pt = (limit_tick - a.start_tick) / d + 1;
+                return;
+            }
+            if (run > 0) {
+                const double cycles = static_cast<double>(b0 + run) / Signal_Model::Phase_Bins - phase;
+                const int64_t ticks = static_cast<int64_t>(a.sig.Ticks_For(cycles));
+                a.next_pt += std::max<int64_t>(1, (ticks - 1) / d);
+                continue;
+            }
+        }
         bool fire = false;
         if (s.ext_src) {
             const int level = a.sig.Ext_Level(t) ? 1 : 0;

@@ -86,6 +86,36 @@ Signal_Model::Signal_Model(const Signal_Setup& s, const Device_Calibration& cal,
         cal.z_p1 + (static_cast<double>(s.offset_dac) - 1360.0) * (cal.z_p2 - cal.z_p1) / 1680.0;
     zero_code_ = zero16 / 16.0;
     offset_v_ = cal.input_offset / 16.0 * (0.05 / 32.0);
+
+    if (kind_ == Gen_Kind::Wave && word1_ != 0 && ampl_ > 0.0) {
+        bin_lo_.resize(Phase_Bins);
+        bin_hi_.resize(Phase_Bins);
+        bin_level_.resize(Phase_Bins);
+        for (int b = 0; b < Phase_Bins; ++b) {
+            // Both ends included: every extremum of the shapes lies on a
+            // bin edge or an end.
+            double umin = 2.0, umax = -2.0;
+            for (int j = 0; j <= 8; ++j) {
+                const double u = Unit_Wave((b + j / 8.0) / Phase_Bins);
+                umin = std::min(umin, u);
+                umax = std::max(umax, u);
+            }
+            const size_t i = static_cast<size_t>(b);
+            bin_lo_[i] = To_Code(Volts_To_Code(ampl_ * umin) - Noise_Codes);
+            bin_hi_[i] = To_Code(Volts_To_Code(ampl_ * umax) + Noise_Codes);
+            bin_level_[i] = static_cast<int8_t>(umin > 0.0 ? 1 : umax <= 0.0 ? 0 : -1);
+        }
+    }
+}
+
+int Signal_Model::Bin(int64_t t, double* phase) const {
+    const double p = Phase(t);
+    *phase = p;
+    return std::min(static_cast<int>(p * Phase_Bins), Phase_Bins - 1);
+}
+
+double Signal_Model::Ticks_For(double cycles) const {
+    return word1_ ? cycles / (static_cast<double>(word1_) * Phase_Scale) : 0.0;
 }
 
 void Signal_Model::Set_Sweep(int64_t origin, uint64_t divider, uint32_t samples) {

@@ -6,8 +6,10 @@
 // sample does not depend on which other samples were computed before it,
 // and the same seed always gives the same codes.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 namespace tovan {
 
@@ -88,6 +90,19 @@ public:
     // Zero level of the input in ADC codes for the current range and DAC.
     double Zero_Code() const { return zero_code_; }
 
+    // Phase bins of a constant-frequency waveform: for each 1/4096 of a
+    // period, the codes a sample can take (noise included) and the
+    // external-trigger level (-1 when it may change inside the bin). They
+    // let the trigger search step over stretches where nothing can happen.
+    static constexpr int Phase_Bins = 4096;
+    bool Has_Bins() const { return !bin_lo_.empty(); }
+    int Bin(int64_t t, double* phase) const;
+    uint8_t Bin_Lo(int b) const { return bin_lo_[static_cast<size_t>(b)]; }
+    uint8_t Bin_Hi(int b) const { return bin_hi_[static_cast<size_t>(b)]; }
+    int8_t Bin_Level(int b) const { return bin_level_[static_cast<size_t>(b)]; }
+    // Ticks the carrier takes to advance by `cycles`.
+    double Ticks_For(double cycles) const;
+
 private:
     double Unit_Wave(double phase) const;  // phase in cycles, 0..1
     double Phase(int64_t t) const;         // carrier phase in cycles, 0..1
@@ -108,6 +123,8 @@ private:
     double zero_code_ = 127.0;
     uint64_t seed_ = 0;
     Device_Calibration cal_;
+    std::vector<uint8_t> bin_lo_, bin_hi_;
+    std::vector<int8_t> bin_level_;
     int64_t sweep_origin_ = No_Sweep;
     uint64_t sweep_divider_ = 1;
     uint32_t sweep_samples_ = 0;

@@ -772,8 +772,8 @@ TEST(VirtualFaults, PortResetKeepsTheFpga) {
 // real clock
 
 TEST(VirtualRealClock, EventAndFramesFromTwoThreads) {
+    Acq_State st;  // its event outlives the handle
     auto vi = Make_Virtual_Instrument();
-    Acq_State st;
     Device_Params p;
     Scope_Settings s = Rig::Sine_Settings();
     s.Time_Div = Time_Step_1mS + 6;
@@ -804,6 +804,7 @@ TEST(VirtualRealClock, EventAndFramesFromTwoThreads) {
     }
     stop = true;
     checker.join();
+    EXPECT_EQ(vi->Close(h), Ft_Ok);
     EXPECT_GE(st.Frames_Received.load(), 20u);
     EXPECT_EQ(st.CRC_Errors.load(), 0u);
 }

@@ -540,6 +540,89 @@ INSTANTIATE_TEST_SUITE_P(Shapes, Waveforms,
                                            Wave_Case{"RampDown", Wave_Dn_Trian, 0.5}),
                          [](const auto& tp) { return std::string(tp.param.name); });
 
+// Generator modes, each with a property of the looped-back trace.
+struct Mode_Case {
+    const char* name;
+    std::function<void(Scope_Settings&)> set;
+    std::function<void(const std::vector<int32_t>&, double zero)> check;
+};
+
+class GeneratorModes : public ::testing::TestWithParam<Mode_Case> {};
+
+TEST_P(GeneratorModes, ShowOnTheInput) {
+    Rig r;
+    r.s.Trig_On = false;
+    GetParam().set(r.s);
+    r.Start();
+    const auto v = Samples(r.Next_Frame());
+    ASSERT_EQ(v.size(), 1000u);
+    const Device_Calibration cal;
+    const double zero = (cal.z_p1 + (r.p.Offset_DAC - 1360.0) * (cal.z_p2 - cal.z_p1) / 1680.0) / 16.0;
+    GetParam().check(v, zero);
+}
+
+double Mean(const std::vector<int32_t>& v) {
+    return std::accumulate(v.begin(), v.end(), 0.0) / static_cast<double>(v.size());
+}
+
+// Sign changes about `mid` in samples [from, to).
+int Crossings(const std::vector<int32_t>& v, size_t from, size_t to, double mid) {
+    int n = 0;
+    for (size_t i = from + 1; i < to; ++i) n += (v[i] > mid) != (v[i - 1] > mid);
+    return n;
+}
+
+void Pulse_1ms_25(Scope_Settings& s) {
+    s.Gen_Mode_Button = Gen_Mode_Sel::Pulse;
+    s.Gen_Range = Gen_10M_1mS;  // pulse times x 100 ticks
+    s.F_fast = 250;              // width 250 us
+    s.F_slow = 1000;             // period 1 ms
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, GeneratorModes,
+    ::testing::Values(
+        Mode_Case{"PulseDuty",
+                  [](Scope_Settings& s) { Pulse_1ms_25(s); },
+                  [](const std::vector<int32_t>& v, double zero) {
+                      const double high = static_cast<double>(std::count_if(
+                          v.begin(), v.end(), [&](int32_t x) { return x > zero; }));
+                      EXPECT_NEAR(high / static_cast<double>(v.size()), 0.25, 0.01);
+                      // DC coupled: the mean sits half an amplitude below zero
+                      EXPECT_NEAR(Mean(v) - zero, -0.5 * 311 * 0.008 * 32, 2.0);
+                  }},
+        Mode_Case{"PulseAcCoupled",
+                  [](Scope_Settings& s) {
+                      Pulse_1ms_25(s);
+                      s.ACDC = true;
+                  },
+                  [](const std::vector<int32_t>& v, double zero) { EXPECT_NEAR(Mean(v), zero, 1.0); }},
+        Mode_Case{"AmplitudeModulation",
+                  [](Scope_Settings& s) {
+                      s.Gen_Mode_Button = Gen_Mode_Sel::Mod;
+                      s.Mod_Type = 0;    // AM, 70 %
+                      s.Mod_Freq = 10;   // 100 Hz: one period per frame
+                      s.F_fast = 100;    // 1 kHz carrier, 100 samples a period
+                      s.Ampl = 300;      // 1.688 V
+                  },
+                  [](const std::vector<int32_t>& v, double zero) {
+                      const double a = 211 * 0.008 * 32;
+                      EXPECT_NEAR(*std::max_element(v.begin(), v.end()) - zero, 1.7 * a, 3.0);
+                      EXPECT_NEAR(zero - *std::min_element(v.begin(), v.end()), 1.7 * a, 3.0);
+                  }},
+        Mode_Case{"Sweep",
+                  [](Scope_Settings& s) {
+                      s.Gen_Mode_Button = Gen_Mode_Sel::Sweep;
+                      s.F_fast = 100;   // from 1 kHz
+                      s.F_slow = 1000;  // to 10 kHz over the post-trigger part
+                  },
+                  [](const std::vector<int32_t>& v, double zero) {
+                      const int first = Crossings(v, 100, 200, zero), last = Crossings(v, 900, 1000, zero);
+                      EXPECT_GE(first, 1);
+                      EXPECT_GE(last, 5 * first);
+                  }}),
+    [](const auto& tp) { return std::string(tp.param.name); });
+
 TEST(VirtualAcquisition, GeneratorOffIsFlatAndNeverClipsTo255) {
     Rig r;
     r.s.Gen_On = false;

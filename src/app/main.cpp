@@ -10,13 +10,16 @@ int main(int argc, char** argv) {
     const QStringList args = QApplication::arguments();
     tovan::Single_Instance instance(tovan::Single_Instance::Instance_Name(QApplication::applicationFilePath()));
     if (instance.Start() == tovan::Single_Instance::Role::Secondary) {
+        const tovan::App_Options options = tovan::App_Options::Parse(args);
         tovan::Handoff_Record r;
-        r.arg_count = static_cast<uint32_t>(args.size() - 1);
-        r.text = (args.size() > 1 ? args.back() : args.front()).toStdString();
+        r.arg_count = static_cast<uint32_t>(options.files.size());
+        r.text = (options.files.isEmpty() ? args.front() : options.files.back()).toStdString();
         instance.Send(r);
         return 0;
     }
     tovan::App app(args);
     app.Start(&instance);
-    return QApplication::exec();
+    const int rc = QApplication::exec();
+    app.Shutdown();
+    return rc;
 }

@@ -72,6 +72,8 @@ public:
     // Busy rule of the single-instance hand-off: set during every modal
     // command and until the first activation has completed.
     bool Busy() const { return busy_ > 0; }
+    // Busy from outside a handler (the once-a-second supervision).
+    void Set_Busy(bool busy) { busy ? ++busy_ : --busy_; }
     class Busy_Scope {
     public:
         explicit Busy_Scope(Main_Window& w) : w_(w) { ++w_.busy_; }

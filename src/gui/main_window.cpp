@@ -19,9 +19,11 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include "gui/generator_dialog.h"
 #include "gui/glyphs.h"
 #include "gui/trig_dialog.h"
 #include "i18n/captions.h"
+#include "settings/gen_mod_fields.h"
 #include "settings/generator_controls.h"
 #include "settings/keyboard.h"
 
@@ -145,6 +147,7 @@ Main_Window::Main_Window(Instrument& inst, Prompts& prompts, Main_Window_Hooks h
     Build_Menus();
 
     trig_dialog_ = new Trig_Dialog(inst_.Settings, [this] { Apply(); }, this);
+    gen_dialog_ = new Generator_Dialog(inst_.Settings, [this] { Apply(); }, this);
 
     resize(Client_W, Client_H + menuBar()->sizeHint().height());
     normal_min_size_ = central_->minimumSize();
@@ -370,6 +373,8 @@ void Main_Window::Build_Menus() {
     QAction* trig = Add_Action(options, "Menu_Trigger", QStringLiteral("Trigger..."), false,
                                [this] { Open_Trigger_Dialog(); });
     trig->setShortcut(QKeySequence(QStringLiteral("Ctrl+T")));
+    Add_Action(options, "Menu_GeneratorSet", QStringLiteral("Generator Mod..."), false,
+               [this] { Open_Generator_Dialog(); });
     options->addSeparator();
     QMenu* sampling = Add_Menu(options, "Menu_Sampling", QStringLiteral("Sampling"));
     auto* g_mode = new QActionGroup(this);
@@ -530,6 +535,7 @@ void Main_Window::Apply_Language(bool ru) {
         }
     }
     volts_div_button_->setText(QString::fromStdString(Volts_Div_Button_Caption(inst_.Settings.Probe, ru)));
+    if (gen_dialog_) gen_dialog_->Set_Language(ru);
 }
 
 void Main_Window::Sync_Controls() {
@@ -734,6 +740,19 @@ void Main_Window::Open_Trigger_Dialog() {
         s.Trig_Pre = pre;
         s.Trig_Hyst = hyst;
         s.Trig_N = n;
+        Apply();
+    }
+}
+
+void Main_Window::Open_Generator_Dialog() {
+    Busy_Scope busy(*this);
+    Scope_Settings& s = inst_.Settings;
+    const Gen_Mod_Fields saved = Gen_Mod_Fields::Save(s);
+    gen_dialog_->Prepare(s.Russian);
+    gen_dialog_->adjustSize();
+    gen_dialog_->move(geometry().center() - gen_dialog_->rect().center());
+    if (gen_dialog_->exec() != QDialog::Accepted) {
+        saved.Restore(s);
         Apply();
     }
 }

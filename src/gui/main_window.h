@@ -26,6 +26,7 @@ class QToolButton;
 namespace tovan {
 
 class Trig_Dialog;
+class Generator_Dialog;
 
 // The buttons whose press checks (and if need be re-opens) the link.
 enum class Link_Button { Run, Single, Gen_On };
@@ -105,9 +106,11 @@ public:
     void Time_Div_Clicked(int index);
     void Volts_Div_Clicked(int index);
     void Open_Trigger_Dialog();
+    void Open_Generator_Dialog();
     void Set_Compact(bool on);
 
     Trig_Dialog* Trigger_Dialog() const { return trig_dialog_; }
+    Generator_Dialog* Gen_Mod_Dialog() const { return gen_dialog_; }
 
 protected:
     bool eventFilter(QObject* obj, QEvent* ev) override;
@@ -193,6 +196,7 @@ private:
     std::vector<std::pair<QAction*, bool Scope_Settings::*>> view_toggles_;
 
     Trig_Dialog* trig_dialog_ = nullptr;
+    Generator_Dialog* gen_dialog_ = nullptr;
 };
 
 }  // namespace tovan

@@ -1,6 +1,7 @@
 #pragma once
 // Caption tables: every fixed caption of the main window by control name,
-// and the texts of the trigger dialog. Russian first in every pair.
+// and the texts of the trigger and generator modulation dialogs. Russian
+// first in every pair.
 #include <array>
 #include <span>
 
@@ -36,5 +37,17 @@ inline constexpr std::array<Text_Pair, 6> NR_Items{{{"Выкл.", "Off"},
                                                     {"1 дел", "1 Div"},
                                                     {"2 дел", "2 Div"}}};
 }  // namespace trig_text
+
+namespace gen_mod_text {
+inline constexpr Text_Pair Window{"Установки модуляции генератора", "Generator Modulation Settings"};
+inline constexpr Text_Pair AM{"AM", "AM"};
+inline constexpr Text_Pair FM{"ЧМ", "FM"};
+inline constexpr Text_Pair Cancel{"Отмена", "Cancel"};
+inline constexpr Text_Pair OK{"OK", "OK"};
+// Group captions: the prefix, then the value.
+inline constexpr Text_Pair Mod_K{"Коэффициент АМ = ", "K AM = "};
+inline constexpr Text_Pair Dev_FM{"Девиация ЧМ = ", "Dev. FM = "};
+inline constexpr Text_Pair Mod_Freq{"Модулирующая частота = ", "Mod. Freq. = "};
+}  // namespace gen_mod_text
 
 }  // namespace tovan

@@ -10,7 +10,7 @@ PACKAGES=(
   libfftw3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
-  xvfb xauth
+  xvfb xauth xdotool imagemagick
 )
 
 missing=()

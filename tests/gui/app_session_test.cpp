@@ -16,7 +16,7 @@
 namespace tovan::test {
 namespace {
 
-using tovan::testing::Scripted_Prompts;
+using tovan::test_support::Scripted_Prompts;
 
 // Serves events until `done` holds or the time runs out.
 bool Wait_For(const std::function<bool()>& done, int timeout_ms = 5000) {

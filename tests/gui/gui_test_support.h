@@ -13,7 +13,7 @@
 
 namespace tovan::test {
 
-using tovan::testing::Scripted_Prompts;
+using tovan::test_support::Scripted_Prompts;
 
 class Window_Test : public ::testing::Test {
 protected:

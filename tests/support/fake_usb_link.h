@@ -13,7 +13,7 @@
 
 #include "device/usb_link.h"
 
-namespace tovan::testing {
+namespace tovan::test_support {
 
 struct Fake_Device {
     std::string description = "Digital Oscilloscope";
@@ -261,4 +261,4 @@ private:
     Dev_Handle next_handle_ = 1;
 };
 
-}  // namespace tovan::testing
+}  // namespace tovan::test_support

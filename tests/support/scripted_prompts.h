@@ -7,7 +7,7 @@
 
 #include "common/prompts.h"
 
-namespace tovan::testing {
+namespace tovan::test_support {
 
 class Scripted_Prompts : public Prompts {
 public:
@@ -38,4 +38,4 @@ public:
     }
 };
 
-}  // namespace tovan::testing
+}  // namespace tovan::test_support

@@ -7,9 +7,9 @@
 namespace tovan {
 namespace {
 
-using testing::Fake_Device;
-using testing::Fake_Usb_Link;
-using testing::Scripted_Prompts;
+using test_support::Fake_Device;
+using test_support::Fake_Usb_Link;
+using test_support::Scripted_Prompts;
 
 Fake_Device Scope_At(uint32_t location) {
     Fake_Device d;

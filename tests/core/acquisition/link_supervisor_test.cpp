@@ -8,9 +8,9 @@
 namespace tovan {
 namespace {
 
-using testing::Fake_Device;
-using testing::Fake_Usb_Link;
-using testing::Scripted_Prompts;
+using test_support::Fake_Device;
+using test_support::Fake_Usb_Link;
+using test_support::Scripted_Prompts;
 
 // A supervisor on a fake link whose hooks record what they were asked.
 struct Supervision_Fixture {

@@ -10,8 +10,8 @@
 namespace tovan {
 namespace {
 
-using testing::Fake_Device;
-using testing::Fake_Usb_Link;
+using test_support::Fake_Device;
+using test_support::Fake_Usb_Link;
 
 struct Thread_Fixture {
     Fake_Usb_Link link{{Fake_Device{}}};

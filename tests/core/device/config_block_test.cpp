@@ -4,6 +4,7 @@
 
 #include "device/device_commands.h"
 #include "device/fpga_image.h"
+#include "support/stub_usb_link.h"
 #include "settings/compute_params.h"
 
 namespace tovan {
@@ -48,7 +49,7 @@ TEST(ConfigBlock, WorkedExample) {
 }
 
 // Records every call the commands make, and answers reads from a script.
-class Recording_Link : public UsbLink {
+class Recording_Link : public test_support::Stub_Usb_Link {
 public:
     struct Call {
         std::string name;
@@ -61,25 +62,8 @@ public:
     std::vector<int> write_accepts;
     Ft_Status write_status = Ft_Ok;
 
-    Ft_Status List_Count(uint32_t* c) override { *c = 0; return Ft_Ok; }
-    Ft_Status List_Location(uint32_t, uint32_t*) override { return Ft_Ok; }
-    Ft_Status List_Description(uint32_t, std::string*) override { return Ft_Ok; }
-    Ft_Status Open_By_Location(uint32_t, Dev_Handle*) override { return Ft_Ok; }
-    Ft_Status Close(Dev_Handle) override { return Ft_Ok; }
-    Ft_Status Reset_Device(Dev_Handle) override { return Ft_Ok; }
-    Ft_Status Set_Divisor(Dev_Handle, uint16_t) override { return Ft_Ok; }
-    Ft_Status Set_Data_Characteristics(Dev_Handle, uint8_t, uint8_t, uint8_t) override { return Ft_Ok; }
-    Ft_Status Set_Flow_Control(Dev_Handle, uint16_t, uint8_t, uint8_t) override { return Ft_Ok; }
-    Ft_Status Set_Timeouts(Dev_Handle, uint32_t, uint32_t) override { return Ft_Ok; }
-    Ft_Status Set_Latency_Timer(Dev_Handle, uint8_t) override { return Ft_Ok; }
-    Ft_Status Set_Event_Notification(Dev_Handle, uint32_t, Manual_Reset_Event*) override { return Ft_Ok; }
     Ft_Status Purge(Dev_Handle, uint32_t mask) override {
         calls.push_back({"purge", {}, mask});
-        return Ft_Ok;
-    }
-    Ft_Status Get_Queue_Status(Dev_Handle, uint32_t* rx) override { *rx = 0; return Ft_Ok; }
-    Ft_Status Get_Status(Dev_Handle, uint32_t* rx, uint32_t* tx, uint32_t* ev) override {
-        *rx = *tx = *ev = 0;
         return Ft_Ok;
     }
     Ft_Status Read(Dev_Handle, uint8_t* buf, uint32_t count, uint32_t* got) override {
@@ -100,7 +84,6 @@ public:
         *written = accept;
         return write_status;
     }
-    Ft_Status Cycle_Port(Dev_Handle) override { return Ft_Ok; }
 
     std::vector<uint8_t> Written() const {
         std::vector<uint8_t> all;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/stub_usb_link.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -743,26 +745,13 @@ TEST_F(Decoder, ReaderUnderTheLockSeesWholeFrames) {
 // ---------------------------------------------------------------------------
 // Receive_Step
 
-class Queue_Link : public UsbLink {
+class Queue_Link : public test_support::Stub_Usb_Link {
 public:
     std::deque<uint8_t> queue;
     Ft_Status status_result = Ft_Ok;
     uint32_t last_read_request = 0;
     int reads = 0;
 
-    Ft_Status List_Count(uint32_t* c) override { *c = 0; return Ft_Ok; }
-    Ft_Status List_Location(uint32_t, uint32_t*) override { return Ft_Ok; }
-    Ft_Status List_Description(uint32_t, std::string*) override { return Ft_Ok; }
-    Ft_Status Open_By_Location(uint32_t, Dev_Handle*) override { return Ft_Ok; }
-    Ft_Status Close(Dev_Handle) override { return Ft_Ok; }
-    Ft_Status Reset_Device(Dev_Handle) override { return Ft_Ok; }
-    Ft_Status Set_Divisor(Dev_Handle, uint16_t) override { return Ft_Ok; }
-    Ft_Status Set_Data_Characteristics(Dev_Handle, uint8_t, uint8_t, uint8_t) override { return Ft_Ok; }
-    Ft_Status Set_Flow_Control(Dev_Handle, uint16_t, uint8_t, uint8_t) override { return Ft_Ok; }
-    Ft_Status Set_Timeouts(Dev_Handle, uint32_t, uint32_t) override { return Ft_Ok; }
-    Ft_Status Set_Latency_Timer(Dev_Handle, uint8_t) override { return Ft_Ok; }
-    Ft_Status Set_Event_Notification(Dev_Handle, uint32_t, Manual_Reset_Event*) override { return Ft_Ok; }
-    Ft_Status Purge(Dev_Handle, uint32_t) override { return Ft_Ok; }
     Ft_Status Get_Queue_Status(Dev_Handle, uint32_t* rx) override {
         *rx = static_cast<uint32_t>(queue.size());
         return Ft_Ok;
@@ -784,11 +773,6 @@ public:
         *got = n;
         return Ft_Ok;
     }
-    Ft_Status Write(Dev_Handle, const uint8_t*, uint32_t count, uint32_t* written) override {
-        *written = count;
-        return Ft_Ok;
-    }
-    Ft_Status Cycle_Port(Dev_Handle) override { return Ft_Ok; }
 };
 
 TEST_F(Decoder, ReceiveStepReadsWhatIsQueued) {

@@ -620,6 +620,42 @@ INSTANTIATE_TEST_SUITE_P(
                       const int first = Crossings(v, 100, 200, zero), last = Crossings(v, 900, 1000, zero);
                       EXPECT_GE(first, 1);
                       EXPECT_GE(last, 5 * first);
+                  }},
+        Mode_Case{"FrequencyModulation",
+                  [](Scope_Settings& s) {
+                      s.Gen_Mode_Button = Gen_Mode_Sel::Mod;
+                      s.Mod_Type = 1;    // FM
+                      s.Mod_Freq = 10;   // 100 Hz: one period per frame
+                      s.Dev_Freq = 50;   // +-500 Hz about the 1 kHz carrier
+                      s.F_fast = 100;
+                  },
+                  [](const std::vector<int32_t>& v, double zero) {
+                      // The carrier runs fast in one half of the frame and slow in
+                      // the other; an unmodulated one crosses 5 times per quarter.
+                      int lo = 1 << 30, hi = 0;
+                      for (size_t q = 0; q < 4; ++q) {
+                          const int c = Crossings(v, q * 250, q * 250 + 250, zero);
+                          lo = std::min(lo, c);
+                          hi = std::max(hi, c);
+                      }
+                      EXPECT_GE(hi - lo, 3) << lo << ".." << hi;
+                  }},
+        Mode_Case{"Noise",
+                  [](Scope_Settings& s) { s.Gen_Range = Gen_10uS_Noise; },
+                  [](const std::vector<int32_t>& v, double zero) {
+                      // Wide-band noise: no period, sample-to-sample steps as large
+                      // as the spread itself.
+                      const double mean = Mean(v);
+                      double var = 0, step = 0;
+                      for (size_t i = 0; i < v.size(); ++i) {
+                          var += (v[i] - mean) * (v[i] - mean);
+                          if (i) step += std::abs(v[i] - v[i - 1]);
+                      }
+                      const double sd = std::sqrt(var / v.size());
+                      EXPECT_GT(sd, 10.0);
+                      EXPECT_GT(step / (v.size() - 1), 0.8 * sd);
+                      EXPECT_GT(Crossings(v, 0, v.size(), mean), 300);
+                      (void)zero;
                   }}),
     [](const auto& tp) { return std::string(tp.param.name); });
 

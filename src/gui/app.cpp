@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <cstdio>
 
+#include "acquisition/link_control.h"
 #include "device/fpga_image.h"
 #include "device/ftdi_link.h"
 #include "device/virtual_instrument.h"
@@ -63,7 +64,7 @@ App::App(const QStringList& args, Prompts* prompts)
     }
     FPGA_Image image = Find_FPGA_Image(options_.fpga_image,
                                        QFileInfo(QString::fromStdString(exe_path_)).absolutePath().toStdString());
-    if (!image.error.empty()) std::fprintf(stderr, "%s: FPGA image: %s\n", program_name_.c_str(), image.error.c_str());
+    if (!image.error.empty()) fpga_image_error_ = "FPGA image: " + image.error;
 
     Device_Session::Hooks hooks;
     hooks.sync_draw = [this] { handoff_.Run_Blocking(gui_context_.get(), [this] { Sync_Draw(); }); };
@@ -112,9 +113,14 @@ Main_Window_Hooks App::Make_Hooks() {
         window_->Sync_Controls();
     };
     h.on_first_activation = [this] {
+        // A named image that cannot be used is worth a word before the
+        // built-in stand-in is sent.
+        if (!fpga_image_error_.empty())
+            prompts_->Message_Box(program_name_, fpga_image_error_, Prompt_Icon::Warning, Prompt_Buttons::Ok);
         session_->First_Activation();
         window_->Sync_Controls();
     };
+    h.file_menu_opened = [this] { Check_Link(*link_, inst_->State); };
     h.on_close = [this] { Write_Main_Ini(); };
     h.on_exit = [this] { Shutdown(); };
     return h;
@@ -171,7 +177,7 @@ void App::Sync_Draw() {
     window_->Set_Generator_Labels(QString::fromStdString(r.Label_F), QString::fromStdString(r.Label_V),
                                   r.Label_Mod_Visible ? QString::fromStdString(r.Label_Mod) : QString(),
                                   r.Label_Pulse_Visible ? QString::fromStdString(r.Label_Pulse) : QString(),
-                                  From_BGR(r.Label_Font_Color));
+                                  From_BGR(r.Label_Font_Color), From_BGR(r.Panel_Color));
     inst_->Settings.X_Pos = r.X_Pos;
     window_->Set_View_Range(r.X_Max);
     window_->After_Redraw();
@@ -232,9 +238,11 @@ void App::Write_Main_Ini() {
 }
 
 void App::Wait_Serving_Events(int ms) {
+    // Redraws go on meanwhile; the user's clicks and keys wait, so that no
+    // handler re-opens the link in the middle of a recovery.
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace tovan

@@ -68,6 +68,7 @@ private:
     std::string exe_path_;
     std::string main_ini_;
     std::string program_name_;
+    std::string fpga_image_error_;
     bool demo_ = false;
     std::unique_ptr<Instrument> inst_;
     std::unique_ptr<UsbLink> link_;

@@ -362,6 +362,7 @@ void Main_Window::Build_Menus() {
         close();
     });
     connect(menu_file_, &QMenu::aboutToShow, this, [this] {
+        if (hooks_.file_menu_opened) hooks_.file_menu_opened();
         const bool stopped = !inst_.State.Run_State.load();
         for (const char* name : {"Menu_Save_As", "Menu_Open", "Menu_Export"})
             if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) a->setEnabled(stopped);
@@ -768,7 +769,12 @@ void Main_Window::Set_View_Range(int smpl_count) {
 }
 
 void Main_Window::Set_Generator_Labels(const QString& f, const QString& v, const QString& mod, const QString& pulse,
-                                       const QColor& color) {
+                                       const QColor& color, const QColor& panel_color) {
+    if (panel_gen_->palette().color(QPalette::Window) != panel_color) {
+        QPalette pp = panel_gen_->palette();
+        pp.setColor(QPalette::Window, panel_color);
+        panel_gen_->setPalette(pp);
+    }
     for (auto [l, t] : {std::pair{label_f_, f}, {label_v_, v}, {label_mod_, mod}, {label_pulse_, pulse}}) {
         QPalette p = l->palette();
         p.setColor(QPalette::WindowText, color);
@@ -847,7 +853,8 @@ bool Main_Window::eventFilter(QObject* obj, QEvent* ev) {
         // act on Space or Enter.
         auto* w = qobject_cast<QWidget*>(obj);
         if (w && w->window() == this && QApplication::activeModalWidget() == nullptr &&
-            QApplication::activePopupWidget() == nullptr) {
+            QApplication::activePopupWidget() == nullptr && !qobject_cast<QMenuBar*>(obj) &&
+            !qobject_cast<QMenu*>(obj)) {
             auto* ke = static_cast<QKeyEvent*>(ev);
             if (Handle_Key(ke->key(), ke->modifiers())) return true;
         }

@@ -52,6 +52,8 @@ struct Main_Window_Hooks {
     // Swaps the main and the background oscillogram; the menu item is
     // offered only when set.
     std::function<void()> bg_swap;
+    // The File menu opens: the link check whose code the menu's commands read.
+    std::function<void()> file_menu_opened;
     std::function<void()> on_first_activation;
     std::function<void()> on_close;  // every way of closing the window
     std::function<void()> on_exit;   // "Exit": before the window closes
@@ -96,7 +98,7 @@ public:
     void Set_View_Range(int smpl_count);
     // Read-out panel texts of the generator and their colour.
     void Set_Generator_Labels(const QString& f, const QString& v, const QString& mod, const QString& pulse,
-                              const QColor& color);
+                              const QColor& color, const QColor& panel_color = Qt::black);
     bool Compact() const { return inst_.Settings.Compact; }
 
     // Handlers (public so that the keyboard, menus and tests share them).

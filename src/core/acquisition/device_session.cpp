@@ -43,6 +43,9 @@ void Device_Session::Shutdown() {
 }
 
 Ft_Status Device_Session::Open() {
+    // A handle still held (stale after a port reset, or opened meanwhile)
+    // is closed first so that it never leaks.
+    if (const Dev_Handle old = inst_.State.Handle.exchange(0); old != 0) link_.Close(old);
     Dev_Handle h = 0;
     const Ft_Status rc =
         Open_Device(link_, &h, inst_.Settings.Debug_Mode, &prompts_, title_, &inst_.State.Rx_Event);

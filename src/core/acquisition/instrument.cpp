@@ -15,8 +15,7 @@ void Instrument::Apply_Settings() {
     State.Redraw_Request.store(true);
     State.Config_Request.store(true);
     State.Rx_Event.Set();
-    State.Single_State.store(Settings.Sngl);
-    State.Run_State.store(Settings.Run || Settings.Sngl);
+    State.Set_Run_Flags(Settings.Run || Settings.Sngl, Settings.Sngl);
 }
 
 bool Instrument::Take_Single_Release() {

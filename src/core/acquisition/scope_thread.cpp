@@ -42,9 +42,10 @@ void Scope_Thread::Execute_Pass() {
         if (sync_draw_) sync_draw_();
         std::this_thread::yield();
     }
-    if (st_.FPGA_Load_Request.load()) {
+    // Taken before the load: a request made while it runs (a re-open on the
+    // GUI thread) is served by the next pass instead of being cleared.
+    if (st_.FPGA_Load_Request.exchange(false)) {
         Load_FPGA(link_, st_, image_, sleep_ms_);
-        st_.FPGA_Load_Request.store(false);
     } else if (st_.Config_Request.exchange(false)) {
         Send_Config(link_, st_, st_.Params_Snapshot());
     } else {

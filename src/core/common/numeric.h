@@ -10,7 +10,7 @@ namespace tovan {
 inline constexpr int32_t No_Sample = 2147483647;
 
 // Round half away from zero (2.5 -> 3, -2.5 -> -3).
-inline double Round_Half(double v) { return v < 0 ? -std::floor(-v + 0.5) : std::floor(v + 0.5); }
+inline double Round_Half(double v) { return std::round(v); }
 
 // Conversions that saturate instead of invoking undefined behaviour on
 // out-of-range or non-finite values (hand-edited files can hold anything).

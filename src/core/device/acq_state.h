@@ -155,6 +155,25 @@ struct Acq_State {
     std::atomic<bool> Shown_Flag{false};
     std::atomic<bool> Rec_Active{false};
 
+    // The run flags change together: the GUI sets both from RUN and SINGLE,
+    // the acquisition thread clears both after a single shot. The pair is
+    // written under one lock so that a RUN pressed just as a single shot
+    // ends is never undone by it; readers load either flag alone.
+    void Set_Run_Flags(bool run, bool single) {
+        std::lock_guard lock(Run_Mutex);
+        Single_State.store(single);
+        Run_State.store(run);
+    }
+    // After a decoded frame: ends a single shot, if one is running.
+    bool End_Single_Shot() {
+        std::lock_guard lock(Run_Mutex);
+        if (!Single_State.load()) return false;
+        Single_State.store(false);
+        Run_State.store(false);
+        Single_Done.store(true);
+        return true;
+    }
+
     // --- counters -------------------------------------------------------
     std::atomic<uint32_t> Frames_Received{0};
     std::atomic<uint32_t> Frames_Total{0};
@@ -193,6 +212,7 @@ struct Acq_State {
     Frame_Parser Parser;
 
 private:
+    std::mutex Run_Mutex;
     mutable std::mutex Params_Mutex;
     Device_Params Params;
 };

@@ -40,8 +40,9 @@ void Real_Sleep(int ms);
 // incrementing Seq_Counter and consuming the TDC and identity requests.
 void Send_Config(UsbLink& link, Acq_State& st, const Device_Params& p);
 
-// Bound of the chunk-write loop: a load is abandoned after this many
-// writes in a row that fail or move nothing (the link has gone).
+// Bound of the chunk-write loop: a load is abandoned at the first write
+// that fails, or after this many writes in a row that move nothing (the
+// link has gone).
 inline constexpr int FPGA_Write_Retries = 8;
 
 // Sends the image and reads the FF DE A5 acknowledgement with the FPGA and

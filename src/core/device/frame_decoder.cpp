@@ -183,11 +183,7 @@ bool Finish_Frame(Acq_State& st, const Device_Params& p, uint8_t check) {
     st.Frames_Received.fetch_add(1);
     st.Frames_Total.fetch_add(1);
     Decode_Frame(st, p, ps.data.data(), s);
-    if (st.Single_State.load()) {
-        st.Single_State.store(false);
-        st.Run_State.store(false);
-        st.Single_Done.store(true);
-    }
+    st.End_Single_Shot();
     st.Redraw_Request.store(true);
     return true;
 }

@@ -10,6 +10,7 @@
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #define TOVAN_POSIX 1
 #endif
@@ -209,13 +210,28 @@ void Ini_File::Write_Bool(std::string_view section, std::string_view key, bool v
 
 std::string Write_File_Atomically(const std::string& path, std::string_view content) {
     namespace fs = std::filesystem;
-    const fs::path target(path);
+    std::error_code ec;
+    // Write through a link to the file it names, so the link stays.
+    fs::path target(path);
+    if (fs::is_symlink(target, ec)) {
+        const fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec) target = resolved;
+    }
     fs::path tmp = target;
     tmp += ".tmp";
 #ifdef TOVAN_POSIX
+    // A file the user made read-only stays as it is (the rename alone would
+    // only need the folder to be writable).
+    mode_t mode = 0644;
+    struct stat old_stat {};
+    if (::stat(target.c_str(), &old_stat) == 0) {
+        if (::access(target.c_str(), W_OK) != 0) return path + ": " + std::strerror(errno);
+        mode = old_stat.st_mode & 07777;
+    }
     tmp += std::to_string(::getpid());
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (fd < 0) return path + ": " + std::strerror(errno);
+    ::fchmod(fd, mode);
     size_t done = 0;
     while (done < content.size()) {
         const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
@@ -246,7 +262,6 @@ std::string Write_File_Atomically(const std::string& path, std::string_view cont
         }
     }
 #endif
-    std::error_code ec;
     fs::rename(tmp, target, ec);
     if (ec) {
         std::error_code ignore;

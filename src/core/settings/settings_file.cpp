@@ -169,7 +169,11 @@ void Read_Settings(const Ini_File& ini, bool full, Scope_Settings& s) {
 std::string Write_Settings(const std::string& path, bool full, const Scope_Settings& s,
                            const System_Info& info) {
     Ini_File ini;
-    ini.Load_File(path);
+    // Sections the writer keeps ("System", unknown ones) must not be lost
+    // because the old file could not be read.
+    std::error_code exists_ec;
+    if (!ini.Load_File(path) && std::filesystem::exists(path, exists_ec))
+        return path + ": cannot read the existing file";
     for (const char* section : {"Common", "Scope", "Trigger", "Calibrate", "Generator", "FFT", "Colors"})
         ini.Erase_Section(section);
 
@@ -325,7 +329,10 @@ std::string Main_Ini_Path(const std::string& exe_path) {
     const fs::path folder = config / name;
     std::error_code ec;
     fs::create_directories(folder, ec);
-    return (folder / (name + ".ini")).string();
+    const fs::path own = folder / (name + ".ini");
+    // A file shipped beside an installed program seeds the user's own copy.
+    if (!fs::exists(own, ec) && fs::exists(beside, ec)) fs::copy_file(beside, own, ec);
+    return own.string();
 }
 
 }  // namespace tovan

@@ -395,6 +395,41 @@ TEST(SettingsFile, FailedWriteKeepsTheOldFile) {
     EXPECT_EQ(Read_Text(path), "[Scope]\nZero=1\n");
 }
 
+#if defined(__linux__)
+TEST(SettingsFile, ReadOnlyFileIsNotReplaced) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write any file";
+    Temp_Dir dir;
+    const std::string path = dir.File("locked.ini");
+    Write_Text(path, "[Scope]\nZero=1\n");
+    fs::permissions(path, fs::perms::owner_read);
+    EXPECT_NE(Write_Settings(path, true, Scope_Settings{}, {}), "");
+    EXPECT_EQ(Read_Text(path), "[Scope]\nZero=1\n");
+}
+
+TEST(SettingsFile, WritesThroughALinkAndKeepsTheMode) {
+    Temp_Dir dir;
+    const std::string real = dir.File("real.ini"), link = dir.File("link.ini");
+    Write_Text(real, "[System]\nMine=1\n");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(real, link);
+    ASSERT_EQ(Write_Settings(link, true, Scope_Settings{}, {}), "");
+    EXPECT_TRUE(fs::is_symlink(link));
+    Ini_File ini;
+    ASSERT_TRUE(ini.Load_File(real));
+    EXPECT_EQ(ini.Read_String("System", "Mine"), "1");
+    EXPECT_TRUE(ini.Has_Section("Scope"));
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST(SettingsFile, UnreadableOldFileIsKept) {
+    Temp_Dir dir;
+    const std::string path = dir.File("dir.ini");
+    fs::create_directory(path);  // exists, but reads as no file
+    EXPECT_NE(Write_Settings(path, true, Scope_Settings{}, {}), "");
+    EXPECT_TRUE(fs::is_directory(path));
+}
+#endif
+
 TEST(SettingsFile, WriteIntoMissingFolderReportsError) {
     Temp_Dir dir;
     EXPECT_NE(Write_Settings(dir.File("no/such/folder/x.ini"), true, Scope_Settings{}, {}), "");

@@ -49,12 +49,26 @@ void Image_Canvas::Line(int x0, int y0, int x1, int y1, uint32_t pen) {
     i_lo = std::max<int64_t>(i_lo, 0);
     i_hi = std::min<int64_t>(i_hi, len - 1);
     if (i_lo > i_hi) return;
+    const uint32_t argb = To_Argb(pen);
+    const int64_t lim_min = x_major ? h_ : w_;
+    if (d_min == 0) {
+        // Horizontal or vertical: the minor coordinate never moves, so the
+        // clipped run is written with a fixed pointer step.
+        if (min0 < 0 || min0 >= lim_min) return;
+        const int64_t x = x_major ? maj0 + s_maj * i_lo : min0;
+        const int64_t y = x_major ? min0 : maj0 + s_maj * i_lo;
+        uchar* px = bits_ + static_cast<ptrdiff_t>(y) * stride_ + static_cast<ptrdiff_t>(x) * 4;
+        const ptrdiff_t step = static_cast<ptrdiff_t>(s_maj) * (x_major ? 4 : stride_);
+        for (int64_t k = i_hi - i_lo;; --k) {
+            *reinterpret_cast<uint32_t*>(px) = argb;
+            if (k == 0) return;
+            px += step;  // only towards a pixel that is written next
+        }
+    }
     const int64_t two = 2 * d_maj;
     const I128 num = static_cast<I128>(2) * i_lo * d_min + d_maj;
     int64_t q = static_cast<int64_t>(num / two);
     int64_t rem = static_cast<int64_t>(num % two);
-    const uint32_t argb = To_Argb(pen);
-    const int64_t lim_min = x_major ? h_ : w_;
     for (int64_t i = i_lo; i <= i_hi; ++i) {
         const int64_t mj = maj0 + s_maj * i;
         const int64_t mn = min0 + s_min * q;

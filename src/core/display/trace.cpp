@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "common/numeric.h"
@@ -23,6 +24,24 @@ int32_t Height_Of(int32_t v, double z, double gain, double o, double y_scale) {
 }
 
 int To_Coord(int64_t v) { return static_cast<int>(std::clamp(v, -Coord_Bound, Coord_Bound)); }
+
+// Round_Half for |v| < 2^62, as an integer: v + 0.5 is rounded exactly as
+// there, and truncation equals floor on the non-negative side.
+int64_t Round_Half_Small(double v) {
+    return v < 0 ? -static_cast<int64_t>(-v + 0.5) : static_cast<int64_t>(v + 0.5);
+}
+
+// True when Height_Of never decreases with the code: every step is a
+// correctly rounded (hence monotone) operation with a non-negative factor,
+// and no int32 code can overflow to an infinity or a NaN. The height of a
+// column's smallest (largest) code is then its smallest (largest) height.
+bool Heights_Monotone(double z, double gain, double o, double y_scale) {
+    if (!(gain >= 0) || !(y_scale >= 0) || !std::isfinite(y_scale)) return false;
+    return ((2147483648.0 + std::abs(z)) * gain + std::abs(o)) * y_scale < 1e300;
+}
+
+// Below every int32 code: marks a run without an upper end.
+constexpr int64_t Run_Empty = std::numeric_limits<int64_t>::min();
 
 }  // namespace
 
@@ -62,34 +81,84 @@ void Trace_Drawer::Draw_Trace(Canvas& c, const Trace_Context& ctx, int mode, int
     const double y_scale = ctx.Geo.Y_Scale;
     const int32_t n32 = static_cast<int32_t>(n);
 
-    int64_t i = m < 0 ? -m * 10 : 0;  // m >= -2^62 after alignment clamps
-    for (; i < n * 10; i += step) {
-        const double colf = Round_Half(s * static_cast<double>(i) * 0.1);
-        const int64_t a = m + i / 10;
-        if (colf > 2.0 * W || a >= n) break;
-        if (colf < 0) continue;  // a negative sample width maps left of the plot
-        const int64_t col = static_cast<int64_t>(colf);
-        const int32_t phase = static_cast<int32_t>(i % 10);
-        const int32_t vl = Sinc_Interp(L, static_cast<int32_t>(a), phase, n32);
-        const int32_t vu = interp ? vl : Sinc_Interp(U, static_cast<int32_t>(a), phase, n32);
-        if (ring_gap) {
-            if (a >= ring_pos && a < ring_pos + g && gap_start == -1) {
-                gap_start = col;
-                gap_end = 2 * W + 1;
+    if (run_merge_ && !interp && std::abs(s) < 1e12 && Heights_Monotone(z, gain, o, y_scale)) {
+        // Whole samples only (phase 0 reads the arrays directly): codes are
+        // merged per run of samples in one column, and only the run's ends
+        // become heights. |s| < 1e12 keeps s x k within Round_Half_Small.
+        const int64_t last_col = W + shift;
+        int64_t run_col = -1;
+        int32_t run_lo = No_Sample;  // the largest int32: empty codes never win
+        int64_t run_hi = Run_Empty;
+        auto flush = [&] {
+            if (run_col < 0) return;
+            if (run_lo != No_Sample) {
+                const int32_t h = Height_Of(run_lo, z, gain, o, y_scale);
+                int32_t& e = lo_[static_cast<size_t>(run_col)];
+                if (e == No_Sample || h < e) e = h;
             }
-            if (a >= ring_pos + g && gap_end == 2 * W + 1) gap_end = col;
+            if (run_hi != Run_Empty) {
+                const int32_t h = Height_Of(static_cast<int32_t>(run_hi), z, gain, o, y_scale);
+                int32_t& e = hi_[static_cast<size_t>(run_col)];
+                if (e == No_Sample || h > e) e = h;
+            }
+        };
+        // k = i / 10; starting at -m keeps a = m + k >= 0 (a start beyond
+        // n samples before the arrays shows nothing).
+        for (int64_t k = m < 0 ? (m < -n ? n : -m) : 0; k < n; ++k) {
+            const int64_t col = Round_Half_Small(s * static_cast<double>(k * 10) * 0.1);
+            const int64_t a = m + k;
+            if (col > 2 * W || a >= n) break;
+            if (col < 0) continue;
+            if (ring_gap) {
+                if (a >= ring_pos && a < ring_pos + g && gap_start == -1) {
+                    gap_start = col;
+                    gap_end = 2 * W + 1;
+                }
+                if (a >= ring_pos + g && gap_end == 2 * W + 1) gap_end = col;
+            }
+            if (col != run_col) {
+                flush();
+                run_col = col;
+                run_lo = No_Sample;
+                run_hi = Run_Empty;
+            }
+            run_lo = std::min(run_lo, L[a]);
+            const int32_t u = U[a];
+            run_hi = std::max<int64_t>(run_hi, u == No_Sample ? Run_Empty : u);
+            if (col > last_col) break;
         }
-        if (vl != No_Sample) {
-            const int32_t h = Height_Of(vl, z, gain, o, y_scale);
-            int32_t& e = lo_[static_cast<size_t>(col)];
-            if (e == No_Sample || h < e) e = h;
+        flush();
+    } else {
+        // Per sample, with the interpolated phases when they are on.
+        int64_t i = m < 0 ? -m * 10 : 0;  // m >= -2^62 after alignment clamps
+        for (; i < n * 10; i += step) {
+            const double colf = Round_Half(s * static_cast<double>(i) * 0.1);
+            const int64_t a = m + i / 10;
+            if (colf > 2.0 * W || a >= n) break;
+            if (colf < 0) continue;  // a negative sample width maps left of the plot
+            const int64_t col = static_cast<int64_t>(colf);
+            const int32_t phase = static_cast<int32_t>(i % 10);
+            const int32_t vl = Sinc_Interp(L, static_cast<int32_t>(a), phase, n32);
+            const int32_t vu = interp ? vl : Sinc_Interp(U, static_cast<int32_t>(a), phase, n32);
+            if (ring_gap) {
+                if (a >= ring_pos && a < ring_pos + g && gap_start == -1) {
+                    gap_start = col;
+                    gap_end = 2 * W + 1;
+                }
+                if (a >= ring_pos + g && gap_end == 2 * W + 1) gap_end = col;
+            }
+            if (vl != No_Sample) {
+                const int32_t h = Height_Of(vl, z, gain, o, y_scale);
+                int32_t& e = lo_[static_cast<size_t>(col)];
+                if (e == No_Sample || h < e) e = h;
+            }
+            if (vu != No_Sample) {
+                const int32_t h = Height_Of(vu, z, gain, o, y_scale);
+                int32_t& e = hi_[static_cast<size_t>(col)];
+                if (e == No_Sample || h > e) e = h;
+            }
+            if (col > W + shift) break;
         }
-        if (vu != No_Sample) {
-            const int32_t h = Height_Of(vu, z, gain, o, y_scale);
-            int32_t& e = hi_[static_cast<size_t>(col)];
-            if (e == No_Sample || h > e) e = h;
-        }
-        if (col > W + shift) break;
     }
 
     const uint32_t dim_color = Blend_Color(color, ctx.Background, 3);

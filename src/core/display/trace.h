@@ -49,8 +49,15 @@ public:
                     const int32_t* U, int64_t n, uint32_t color, double gain, double z, double o, double s,
                     int64_t m, double f, bool dim, const Frame_Info& R);
 
+    // Without interpolation only whole samples are visited: their codes are
+    // merged per column run and just the run's ends become heights, which
+    // gives the same pixels as the per-sample merge (used for interpolated
+    // traces, for a falling height scale, and when this is switched off).
+    void Set_Run_Merge(bool on) { run_merge_ = on; }
+
 private:
     std::vector<int32_t> lo_, hi_;
+    bool run_merge_ = true;
 };
 
 // Pixels per sample of a frame record at the current time base.

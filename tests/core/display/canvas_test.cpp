@@ -48,7 +48,13 @@ INSTANTIATE_TEST_SUITE_P(
         Line_Case{4, 2, 0, 0, {{4, 2}, {3, 1}, {2, 1}, {1, 0}}},   // reverse direction
         Line_Case{0, 0, 3, 3, {{0, 0}, {1, 1}, {2, 2}}},           // diagonal
         Line_Case{-5, 3, 3, 3, {{0, 3}, {1, 3}, {2, 3}}},          // clipped start
-        Line_Case{2, INT_MIN, 2, 4, {{2, 0}, {2, 1}, {2, 2}, {2, 3}}}));  // end far outside
+        Line_Case{2, INT_MIN, 2, 4, {{2, 0}, {2, 1}, {2, 2}, {2, 3}}},  // end far outside
+        Line_Case{22, 7, 16, 7, {{19, 7}, {18, 7}, {17, 7}}},            // leftward, clipped start
+        Line_Case{7, 2, 7, INT_MAX, {{7, 2}, {7, 3}, {7, 4}, {7, 5}, {7, 6}, {7, 7}, {7, 8}, {7, 9},
+                                     {7, 10}, {7, 11}, {7, 12}, {7, 13}, {7, 14}, {7, 15}, {7, 16},
+                                     {7, 17}, {7, 18}, {7, 19}}},           // down to the bottom edge
+        Line_Case{-1, 0, -1, 9, {}},                                     // column left of the image
+        Line_Case{0, 20, 9, 20, {}}));                                   // row below the image
 
 TEST(Canvas, LongLinesCrossingTheImageMatchTheirVisiblePart) {
     // A line from far outside must light the same pixels inside as the

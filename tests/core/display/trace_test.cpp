@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "common/sinc_interp.h"
 #include "display_test_util.h"
@@ -148,6 +149,90 @@ TEST_F(Trace_Test, SubSampleShiftMovesTheTraceLeft) {
     EXPECT_EQ(Px(out, X(99), Y(200)), Green);
     EXPECT_EQ(Px(out, X(100), Y(200)), 0u);
 }
+
+// --- run merge against the per-sample merge --------------------------------
+
+struct Merge_Case {
+    const char* name;
+    int mode;
+    int32_t period;
+    double s;
+    int64_t m;
+    double f;
+    int n;
+    int32_t ring_pos;  // < 0: no ring frame
+    bool empties;      // empty samples in both arrays, and in U alone
+    bool hostile;      // codes near the int32 limits
+    double gain, z, o;
+};
+
+class Run_Merge_Test : public ::testing::TestWithParam<Merge_Case> {};
+
+// Both merges must issue the same lines in the same order.
+TEST_P(Run_Merge_Test, SameLinesAsThePerSampleMerge) {
+    const Merge_Case& p = GetParam();
+    const Plot_Geometry geo = Layout_Plot(test::Test_W, test::Test_H);
+    Frame_Data fr;
+    test::Fill_Frame(fr, p.n, p.period, [&](int k) {
+        const int32_t v = static_cast<int32_t>(128 + 90 * std::sin(k * 0.07) + (k * 37) % 23);
+        return p.hostile && k % 7 == 3 ? (k % 2 ? 2147483646 : -2147483647 + k) : v;
+    });
+    for (int k = 0; k < p.n; ++k) {
+        const size_t i = static_cast<size_t>(k);
+        fr.Smpl_Buf_B[i] = fr.Smpl_Buf_A[i] + (k % 5);
+        if (p.empties && k % 11 < 4) fr.Smpl_Buf_A[i] = fr.Smpl_Buf_B[i] = No_Sample;
+        if (p.empties && k % 13 == 6) fr.Smpl_Buf_B[i] = No_Sample;
+    }
+    if (p.ring_pos >= 0) {
+        fr.Info.Ring_Flag = 1;
+        fr.Info.Ring_Pos = p.ring_pos;
+    }
+    auto render = [&](bool run_merge) {
+        Trace_Drawer drawer;
+        drawer.Set_Run_Merge(run_merge);
+        Recording_Canvas rc(test::Test_W, test::Test_H);
+        const Trace_Context ctx{geo, 0, 1000};
+        drawer.Draw_Trace(rc, ctx, p.mode, geo.Plot_Left, geo.Plot_Top, fr.Smpl_Buf_A.data(), fr.Smpl_Buf_B.data(),
+                          p.n, Green, p.gain, p.z, p.o, p.s, p.m, p.f, true, fr.Info);
+        return rc.Calls();
+    };
+    const auto fast = render(true), general = render(false);
+    ASSERT_EQ(fast.size(), general.size());
+    EXPECT_FALSE(general.empty());
+    for (size_t i = 0; i < fast.size(); ++i) {
+        ASSERT_EQ(fast[i].pts.size(), 2u);
+        EXPECT_EQ(fast[i].pen, general[i].pen) << i;
+        for (int e = 0; e < 2; ++e) {
+            EXPECT_EQ(fast[i].pts[e].x, general[i].pts[e].x) << i;
+            EXPECT_EQ(fast[i].pts[e].y, general[i].pts[e].y) << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Run_Merge_Test,
+    ::testing::Values(
+        // name, mode, period, s, m, f, n, ring_pos, empties, hostile, gain, z, o
+        Merge_Case{"DotsTwentySamplesPerColumn", Trace_Dots, 1, 0.05, 0, 0.5, 8000, -1, false, false, 1, 127, 1},
+        Merge_Case{"VectorsOddWidth", Trace_Vectors, 1, 0.37, 0, 0.5, 3000, -1, false, false, 1, 127, 1},
+        Merge_Case{"QuarterPixelWithEmpties", Trace_Vectors, 1, 0.25, 0, 0, 2000, -1, true, false, 1, 127, 1},
+        Merge_Case{"DotsWithEmpties", Trace_Dots, 1, 0.3, 0, 0, 2000, -1, true, false, 1, 127, 1},
+        Merge_Case{"WideSamples", Trace_Vectors, 1, 1.7, 0, 0.5, 400, -1, false, false, 1, 127, 1},
+        Merge_Case{"SinxxAtTwentyNanoseconds", Trace_Sinxx, 2, 2.5, 0, 0.3, 300, -1, false, false, 1, 127, 1},
+        Merge_Case{"SinxxBelowOnePixel", Trace_Sinxx, 1, 0.5, 0, 0.5, 1000, -1, false, false, 1, 127, 1},
+        Merge_Case{"ScrolledIntoTheRecord", Trace_Vectors, 1, 0.2, 537, 0.5, 5000, -1, false, false, 1, 127, 1},
+        Merge_Case{"StartBeforeTheRecord", Trace_Dots, 4, 0.45, -125, 0.75, 1000, -1, false, false, 1, 127, 1},
+        Merge_Case{"ShiftedRightByANegativeFraction", Trace_Vectors, 1, 0.6, 0, -9.5, 1000, -1, false, false, 1, 127, 1},
+        Merge_Case{"NegativePixelsPerSample", Trace_Dots, 1, -0.5, 0, 0, 500, -1, false, false, 1, 127, 1},
+        Merge_Case{"RingGapDots", Trace_Dots, 2, 0.13, 0, 0, 4000, 1700, false, false, 1, 127, 1},
+        Merge_Case{"RingGapVectorsWithEmpties", Trace_Vectors, 1, 0.7, 0, 0.5, 1000, 150, true, false, 1, 127, 1},
+        Merge_Case{"RingGapBeforeTheView", Trace_Vectors, 1, 0.5, 300, 0, 1000, 100, false, false, 1, 127, 1},
+        Merge_Case{"HalfGainExternalLane", Trace_Vectors, 1, 0.05, 0, 0.5, 8000, -1, false, false, 0.5, 0, 16},
+        Merge_Case{"OddGainAndFractionalZero", Trace_Dots, 1, 0.11, 0, 0, 6000, -1, false, false, 0.73, 99.5, -3.25},
+        Merge_Case{"FallingScale", Trace_Vectors, 1, 0.2, 0, 0, 3000, -1, true, false, -1.5, 127, 1},
+        Merge_Case{"HostileCodes", Trace_Vectors, 1, 0.09, 0, 0, 5000, -1, true, true, 1, 127, 1},
+        Merge_Case{"HostileCodesHugeGain", Trace_Dots, 1, 0.3, 0, 0, 2000, -1, false, true, 1e12, 127, 1}),
+    [](const ::testing::TestParamInfo<Merge_Case>& c) { return std::string(c.param.name); });
 
 // --- background copy ------------------------------------------------------
 

@@ -15,7 +15,9 @@ for flavour in release asan tsan; do
   echo "=== $flavour: build"
   scripts/build.sh "$flavour"
   echo "=== $flavour: test"
-  if [ "$flavour" = tsan ]; then export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"; fi
+  if [ "$flavour" = tsan ]; then
+    export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp"
+  fi
   ctest --test-dir "build/$flavour" --output-on-failure -j "$(nproc)"
 done
 

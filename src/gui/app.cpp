@@ -46,7 +46,7 @@ App::App(const QStringList& args, Prompts* prompts)
       inst_(std::make_unique<Instrument>()),
       prompts_(prompts ? prompts : &qt_prompts_),
       bg_(std::make_unique<Frame_Data>()),
-      gui_context_(std::make_unique<QObject>()) {
+      handoff_(std::make_unique<Draw_Handoff>([this] { Sync_Draw(); })) {
     exe_path_ = (args.isEmpty() ? QCoreApplication::applicationFilePath() : args.front()).toStdString();
     program_name_ = QFileInfo(QString::fromStdString(exe_path_)).completeBaseName().toStdString();
     if (program_name_.empty()) program_name_ = "tovan1";
@@ -67,7 +67,7 @@ App::App(const QStringList& args, Prompts* prompts)
     if (!image.error.empty()) fpga_image_error_ = "FPGA image: " + image.error;
 
     Device_Session::Hooks hooks;
-    hooks.sync_draw = [this] { handoff_.Run_Blocking(gui_context_.get(), [this] { Sync_Draw(); }); };
+    hooks.sync_draw = [this] { handoff_->Run_Blocking(); };
     hooks.wait_ms = [this](int ms) { Wait_Serving_Events(ms); };
     hooks.controls_changed = [this] {
         if (window_) window_->Sync_Controls();
@@ -87,7 +87,7 @@ App::~App() {
 
 void App::Shutdown() {
     timer1_.stop();
-    handoff_.Cancel();
+    handoff_->Cancel();
     if (session_) session_->Shutdown();
 }
 

@@ -77,11 +77,10 @@ private:
     std::unique_ptr<Frame_Data> bg_;  // the background oscillogram
     Screen_Renderer renderer_;
     QImage screen_;
-    Draw_Handoff handoff_;
+    std::unique_ptr<Draw_Handoff> handoff_;
     std::unique_ptr<Device_Session> session_;
     std::unique_ptr<Main_Window> window_;
     QTimer timer1_;
-    std::unique_ptr<QObject> gui_context_;  // target of the redraw hand-off
 };
 
 }  // namespace tovan

@@ -1,8 +1,12 @@
 #pragma once
-// The acquisition thread's redraw hand-off: runs a function on the GUI
-// thread and blocks until it has run. Cancel() releases a waiting thread
-// for good (shutdown), so that stopping the thread never waits on an event
-// loop that no longer runs.
+// The acquisition thread's redraw hand-off: runs the draw function on the
+// GUI thread and blocks until it has run. Cancel() releases a waiting
+// thread for good (shutdown), so that stopping the thread never waits on an
+// event loop that no longer runs.
+//
+// The request travels as a queued call of a named method, so that Qt
+// allocates and frees everything it needs itself; the state the two
+// threads share is under the mutex.
 #include <QObject>
 #include <condition_variable>
 #include <cstdint>
@@ -11,39 +15,21 @@
 
 namespace tovan {
 
-class Draw_Handoff {
+class Draw_Handoff : public QObject {
+    Q_OBJECT
 public:
-    // `context` lives on the GUI thread; when it is destroyed, pending calls
-    // are dropped (Cancel first so that nobody waits for them).
-    void Run_Blocking(QObject* context, const std::function<void()>& fn) {
-        std::unique_lock lock(m_);
-        if (cancelled_) return;
-        const uint64_t ticket = ++issued_;
-        lock.unlock();
-        QMetaObject::invokeMethod(
-            context,
-            [this, fn, ticket] {
-                {
-                    std::lock_guard g(m_);
-                    if (cancelled_) return;
-                }
-                fn();
-                std::lock_guard g(m_);
-                if (ticket > done_) done_ = ticket;
-                cv_.notify_all();
-            },
-            Qt::QueuedConnection);
-        lock.lock();
-        cv_.wait(lock, [&] { return done_ >= ticket || cancelled_; });
-    }
+    // Lives on the GUI thread; `draw` runs there.
+    explicit Draw_Handoff(std::function<void()> draw, QObject* parent = nullptr);
 
-    void Cancel() {
-        std::lock_guard lock(m_);
-        cancelled_ = true;
-        cv_.notify_all();
-    }
+    // Acquisition thread: asks for one draw and waits until a draw that
+    // started after the request has finished (or the hand-off is cancelled).
+    void Run_Blocking();
+    void Cancel();
 
 private:
+    Q_INVOKABLE void Serve();
+
+    std::function<void()> draw_;
     std::mutex m_;
     std::condition_variable cv_;
     uint64_t issued_ = 0;

@@ -30,7 +30,7 @@ printf '[Common]\nRussian=0\n' > "$work/tovan1.ini"
 app_pid=$!
 
 win=""
-for _ in $(seq 150); do
+for _ in $(seq 600); do
   win=$(xdotool search --onlyvisible --name 'tovan1' 2>/dev/null | head -1 || true)
   [ -n "$win" ] && break
   sleep 0.1
@@ -54,11 +54,17 @@ idle=$(green "$work/idle.png")
 xdotool mousemove --sync $((X + 524)) $((Y + 422)) click 1
 xdotool windowfocus --sync "$win" 2>/dev/null || true
 xdotool key --window "$win" space
-sleep 1.5
-shot "$work/run1.png"
+# The first frames follow the FPGA load and the configuration; a loaded
+# machine or a sanitizer build takes a while.
+run1=0
+for _ in $(seq 60); do
+  sleep 0.5
+  shot "$work/run1.png"
+  run1=$(green "$work/run1.png")
+  [ "$run1" -gt 300 ] && break
+done
 sleep 0.7
 shot "$work/run2.png"
-run1=$(green "$work/run1.png")
 run2=$(green "$work/run2.png")
 moved=$(compare -metric AE -crop 470x220+$((X + 45))+$((Y + 80)) "$work/run1.png" "$work/run2.png" null: 2>&1 || true)
 if [ -n "$shots" ]; then mkdir -p "$shots"; cp "$work"/*.png "$shots/"; fi

@@ -109,6 +109,14 @@ struct Frame_Parser {
     uint8_t xor_sum = 0;
     uint8_t prev_xor = 0;
     int32_t repeat_count = 0;
+    // Bad frames a new configuration may still see: frames of the old
+    // record length that were on their way fail their check byte through
+    // no fault of the link (and, alike in content, would even look like a
+    // lost FPGA configuration). Reset by each configuration, cleared by the
+    // first frame taken with it; a device that keeps failing is still
+    // reported once these are used up.
+    static constexpr int Reconfig_Grace_Frames = 4;
+    int32_t grace_frames = 0;
     std::array<uint8_t, Max_Data_Bytes> data{};
     std::array<uint8_t, 2 * Status_Block_Size> status{};
 

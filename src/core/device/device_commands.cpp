@@ -119,6 +119,10 @@ void Send_Config(UsbLink& link, Acq_State& st, const Device_Params& p) {
     Nibble_Code(std::span(block.data(), static_cast<size_t>(len)), wire.data());
 
     link.Purge(h, Purge_Rx);
+    // The purge cut any frame in progress: the parser starts afresh at the
+    // next frame start.
+    st.Parser.phase = Frame_Parser::Phase::None;
+    st.Parser.grace_frames = Frame_Parser::Reconfig_Grace_Frames;
     const Ft_Status rc = link.Write(h, wire.data(), static_cast<uint32_t>(2 * len), &written);
     st.Link_Status.store(rc);
 }

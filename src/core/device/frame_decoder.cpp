@@ -141,6 +141,10 @@ bool Finish_Frame(Acq_State& st, const Device_Params& p, uint8_t check) {
     Frame_Parser& ps = st.Parser;
     ps.phase = Frame_Parser::Phase::None;
     const uint8_t x = ps.xor_sum == 0xFF ? 0xFE : ps.xor_sum;
+    if (check != x && ps.grace_frames > 0) {
+        --ps.grace_frames;
+        return true;
+    }
     if (check != x && x == ps.prev_xor) {
         if (++ps.repeat_count >= 2) {
             st.Err_FPGA_Lost.store(true);
@@ -159,6 +163,7 @@ bool Finish_Frame(Acq_State& st, const Device_Params& p, uint8_t check) {
     for (int i = 0; i < Status_Block_Size; ++i)
         s[i] = static_cast<uint8_t>((ps.status[2 * i] & 0x0F) | (ps.status[2 * i + 1] << 4));
     if (s[25] != st.Seq_Counter.load()) return true;  // taken with an older configuration
+    ps.grace_frames = 0;
 
     {
         std::lock_guard lock(st.Data_Mutex);

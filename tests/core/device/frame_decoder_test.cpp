@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "device/device_commands.h"
 #include "support/stub_usb_link.h"
 
 #include <algorithm>
@@ -186,6 +187,40 @@ TEST_F(Decoder, RepeatedBadXorMeansFpgaLost) {
         EXPECT_TRUE(Feed(good));
         EXPECT_EQ(st->Frames_Total.load(), c.frames + 1);
     }
+}
+
+// After a new configuration, frames of the old record length that were on
+// their way fail their check; they are no link errors, nor a lost FPGA.
+// Counting resumes with the first frame of the new configuration, and a
+// device that keeps failing is still reported.
+TEST_F(Decoder, OldFramesAfterAReconfigurationAreNoErrors) {
+    Bytes old_frame = Wire(Pattern(2500), Make_Status(0, F_One_Value, Seq - 1));  // longer record
+    const Bytes good = Wire(Pattern(1000), Make_Status(0, F_One_Value));
+    Bytes bad = good;
+    bad.back() ^= 0x01;
+
+    // Half a frame was parsed when the configuration went out.
+    Feed(Bytes(good.begin(), good.begin() + 600));
+    test_support::Stub_Usb_Link link;
+    st->Seq_Counter = Seq - 1;
+    Send_Config(link, *st, p);  // Seq_Counter becomes Seq
+    EXPECT_TRUE(Feed(old_frame));
+    EXPECT_TRUE(Feed(old_frame));
+    EXPECT_TRUE(Feed(old_frame));
+    EXPECT_EQ(st->CRC_Errors.load(), 0u);
+    EXPECT_TRUE(Feed(good));
+    EXPECT_EQ(st->Frames_Total.load(), 1u);
+    EXPECT_TRUE(Feed(bad));
+    EXPECT_EQ(st->CRC_Errors.load(), 1u);
+
+    // A device that lost its configuration is still noticed after one.
+    Send_Config(link, *st, p);
+    int frames = 0;
+    while (Feed(bad) && ++frames < 20) {
+    }
+    EXPECT_TRUE(st->Err_FPGA_Lost.load());
+    EXPECT_GE(frames, Frame_Parser::Reconfig_Grace_Frames);
+    EXPECT_LE(frames, Frame_Parser::Reconfig_Grace_Frames + 2);
 }
 
 TEST_F(Decoder, StartupMarker) {

@@ -2,6 +2,7 @@
 // Shared helpers of the display tests.
 #include <QImage>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "device/acq_state.h"
@@ -56,7 +57,7 @@ void Fill_Frame(Frame_Data& fr, int n, int32_t period, F f) {
         sum += v;
     }
     fr.Info.Sum_Code = static_cast<int32_t>(sum);
-    fr.Info.Vpp_Code = hi - lo;
+    fr.Info.Vpp_Code = static_cast<int32_t>(std::clamp<int64_t>(int64_t{hi} - lo, INT32_MIN, INT32_MAX));
 }
 
 }  // namespace tovan::test

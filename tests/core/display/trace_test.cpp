@@ -179,7 +179,8 @@ TEST_P(Run_Merge_Test, SameLinesAsThePerSampleMerge) {
     });
     for (int k = 0; k < p.n; ++k) {
         const size_t i = static_cast<size_t>(k);
-        fr.Smpl_Buf_B[i] = fr.Smpl_Buf_A[i] + (k % 5);
+        const int64_t upper = int64_t{fr.Smpl_Buf_A[i]} + (k % 5);
+        fr.Smpl_Buf_B[i] = static_cast<int32_t>(std::min<int64_t>(upper, INT32_MAX - 1));
         if (p.empties && k % 11 < 4) fr.Smpl_Buf_A[i] = fr.Smpl_Buf_B[i] = No_Sample;
         if (p.empties && k % 13 == 6) fr.Smpl_Buf_B[i] = No_Sample;
     }

@@ -1,5 +1,7 @@
 #include "gui/main_window.h"
 
+#include "display/geometry.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -50,17 +52,10 @@ QFont Pixel_Font(int px, bool bold) {
     return f;
 }
 
-// Band above the plot where a double-click toggles the compact view; the
-// plot rectangle follows the display's layout rule for a w x h area.
+// Band above the plot where a double-click toggles the compact view.
 bool In_Compact_Band(QPoint p, QSize size) {
-    const int w = size.width(), h = size.height();
-    const int q = (w - 60) / 20;
-    const int plot_w = q > 6 ? 20 * q : 125;
-    const int r = ((h - 84) / 16) * 16;
-    const int plot_h = r > 64 ? r : 64;
-    const int plot_left = (w - plot_w) / 2 + 1;
-    const int plot_top = static_cast<int>((h - plot_h) * 0.2857142857142857 + 1);
-    return p.y() < plot_top && p.x() > plot_left && p.x() < plot_left + plot_w;
+    const Plot_Geometry g = Layout_Plot(size.width(), size.height());
+    return p.y() < g.Plot_Top && p.x() > g.Plot_Left && p.x() < g.Plot_Left + g.Plot_W;
 }
 
 }  // namespace

@@ -89,19 +89,27 @@ void FFT_Analyser::Analyse(int size_index, int window, int scale, const Frame_In
         return;
     }
     const double mean = sum / n;
-    double wsum = 0;
-    for (int i = 0; i < n; ++i) {
-        const double t = double(i) / (n - 1);
-        double w = 1;
-        if (window == Win_Hann) {
-            w = 0.5 - 0.5 * std::cos(6.2831852 * t);
-        } else if (window == Win_Flat_Top) {
-            w = 1 - 1.93 * std::cos(6.2831852 * t) + 1.29 * std::cos(12.5663704 * t) -
-                0.388 * std::cos(18.8495556 * t) + 0.032 * std::cos(25.1327408 * t);
+    // The window depends only on its kind and length: computed once and
+    // kept while those stay (every frame of a run has the same).
+    if (window != win_kind_ || n != static_cast<int>(win_.size())) {
+        win_.resize(static_cast<size_t>(n));
+        win_sum_ = 0;
+        for (int i = 0; i < n; ++i) {
+            const double t = double(i) / (n - 1);
+            double w = 1;
+            if (window == Win_Hann) {
+                w = 0.5 - 0.5 * std::cos(6.2831852 * t);
+            } else if (window == Win_Flat_Top) {
+                w = 1 - 1.93 * std::cos(6.2831852 * t) + 1.29 * std::cos(12.5663704 * t) -
+                    0.388 * std::cos(18.8495556 * t) + 0.032 * std::cos(25.1327408 * t);
+            }
+            win_[static_cast<size_t>(i)] = w;
+            win_sum_ += w;
         }
-        wsum += w;
-        x[i] = w * (x[i] - mean);
+        win_kind_ = window;
     }
+    const double wsum = win_sum_;
+    for (int i = 0; i < n; ++i) x[i] = win_[static_cast<size_t>(i)] * (x[i] - mean);
     fftw_execute(plan.plan);
 
     const double S = g + 10 * std::log10(2.0) - 20 * std::log10(std::fabs(wsum)) - 20 * std::log10(90.50966799187808);

@@ -44,6 +44,9 @@ private:
     std::unique_ptr<Plans> plans_;
     std::vector<int32_t> out_;
     std::vector<double> power_;
+    std::vector<double> win_;  // window coefficients of the last analysis
+    double win_sum_ = 0;
+    int win_kind_ = -1;
 };
 
 }  // namespace tovan

@@ -325,3 +325,63 @@ TEST(Hostile_Frames, ExtremeRecordValuesDrawSafely) {
 
 }  // namespace
 }  // namespace tovan
+
+namespace tovan {
+namespace {
+
+// The generator read-outs from the panel's settings, through the parameter
+// computation as the window runs it.
+struct Readout_Case {
+    const char* name;
+    int range;
+    Gen_Mode_Sel mode;
+    int fast, slow;
+    bool keep_pulse;
+    const char* label_f;
+    const char* label_pulse;  // nullptr: not shown
+};
+
+class Generator_Readout : public ::testing::TestWithParam<Readout_Case> {};
+
+TEST_P(Generator_Readout, FromThePanel) {
+    const Readout_Case& c = GetParam();
+    Screen_Renderer r;
+    r.Layout(test::Test_W, test::Test_H);
+    Scope_Settings s;
+    s.Gen_On = true;
+    s.Gen_Range = c.range;
+    s.Gen_Mode_Button = c.mode;
+    s.F_fast = c.fast;
+    s.F_slow = c.slow;
+    s.Keep_Pulse = c.keep_pulse;
+    Device_Params p;
+    Compute_Params(s, p);
+    Frame_Data main, bg;
+    Recording_Canvas rc(test::Test_W, test::Test_H);
+    const Screen_Result res = r.Draw_Screen(rc, main, bg, s, p, Screen_Inputs{});
+    EXPECT_EQ(res.Label_F, c.label_f);
+    EXPECT_EQ(res.Label_Pulse_Visible, c.label_pulse != nullptr);
+    if (c.label_pulse) EXPECT_EQ(res.Label_Pulse, c.label_pulse);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Panel, Generator_Readout,
+    ::testing::Values(
+        Readout_Case{"Range10K", Gen_10K_1S, Gen_Mode_Sel::None, 100, 0, false, "1.0000 KHz", nullptr},
+        Readout_Case{"Range10KFine", Gen_10K_1S, Gen_Mode_Sel::None, 100, 1000, false, "1.1000 KHz", nullptr},
+        // Sweep on "10M": from the coarse bar to the realised stop, 199999.9 Hz
+        // (just below the fine bar's 200 kHz), shown to five digits.
+        Readout_Case{"Sweep10M", Gen_10M_1mS, Gen_Mode_Sel::Sweep, 10, 20, false,
+                     "100.00 KHz   ...   200.00 KHz", nullptr},
+        Readout_Case{"Pulse1mS", Gen_10M_1mS, Gen_Mode_Sel::Pulse, 250, 1000, false, "250 uS  /  1.00 mS",
+                     "25.000 %  F = 1.0000 KHz"},
+        Readout_Case{"PulseEqual", Gen_10M_1mS, Gen_Mode_Sel::Pulse, 300, 300, false, "300 uS  /  300 uS",
+                     "100.000 %  F = ..."},
+        Readout_Case{"PulseEqualKept", Gen_10M_1mS, Gen_Mode_Sel::Pulse, 300, 300, true, "299 uS  /  300 uS",
+                     "99.667 %  F = 3.3333 KHz"},
+        Readout_Case{"Noise", Gen_10uS_Noise, Gen_Mode_Sel::None, 100, 0, false,
+                     "Noise (uniform spectrum 0..10 MHz)", nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tovan

@@ -801,7 +801,9 @@ void Main_Window::Handle_Handoff(const Handoff_Record& r) {
         activateWindow();
     };
     if (action == Handoff_Action::Ignore) return;
-    if (action == Handoff_Action::Bring_To_Front) {
+    // Without a way to open files yet, a handed-over file only brings the
+    // window to the front: no question whose Yes would do nothing.
+    if (action == Handoff_Action::Bring_To_Front || !hooks_.open_file) {
         to_front();
         return;
     }

@@ -72,6 +72,18 @@ TEST_F(Handoff, IgnoredWhileBusyAndNothingToOpenAsksNothing) {
     EXPECT_TRUE(opened.empty());
 }
 
+// Until the program can open files, a handed-over file asks nothing (a Yes
+// would do nothing); the window still comes to the front.
+TEST_F(Handoff, WithoutFileSupportNothingIsAsked) {
+    hooks.open_file = nullptr;
+    w.reset();
+    Make();
+    Second_Start(1, "/data/a.tvs");
+    Second_Start(1, "/data/c.tvd");
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_FALSE(w->Busy());
+}
+
 TEST(Single_Instance_Start, StaleSocketFileDoesNotBlock) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

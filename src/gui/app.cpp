@@ -4,7 +4,6 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMouseEvent>
-#include <cstdio>
 
 #include "acquisition/link_control.h"
 #include "device/fpga_image.h"

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "settings/compute_params.h"
+#include "settings/gen_mod_fields.h"
 #include "settings/ini_file.h"
 
 #if defined(__linux__)
@@ -381,6 +382,32 @@ TEST(SettingsFile, GarbageGivesSaneSettings) {
     Scope_Settings m;
     Read_Settings(dir.File("missing.ini"), true, m);
     Expect_Common_Equal(m, Scope_Settings{});
+}
+
+// A hand-edited modulation type means what the device words make of it
+// (0 AM, anything else FM), and the record, the words and the dialog's
+// controls agree on it.
+TEST(SettingsFile, HandEditedModulationType) {
+    const struct {
+        const char* value;
+        int mod_type;
+    } cases[] = {{"0", 0}, {"1", 1}, {"-1", 1}, {"2", 1}, {"99", 1}, {"-2147483648", 1}, {"$10", 1},
+                 {"AM", 0} /* not an integer: the default */};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        Ini_File ini;
+        ini.Load_Text(std::string("[Generator]\nMod=1\nMod_Type=") + c.value + "\n");
+        Scope_Settings s;
+        s.Gen_On = true;
+        Read_Settings(ini, false, s);
+        EXPECT_EQ(s.Mod_Type, c.mod_type);
+        const Gen_Mod_Fields fields = Gen_Mod_Fields::Save(s);
+        EXPECT_EQ(fields.Clamped(), fields);  // the dialog shows the same type
+        Device_Params p;
+        Compute_Params(s, p);
+        EXPECT_EQ(p.Gen_Mode & 0x38, c.mod_type == 0 ? 0x20 : 0x18);
+        EXPECT_EQ(s.Mod_Type, c.mod_type);
+    }
 }
 
 TEST(SettingsFile, FailedWriteKeepsTheOldFile) {

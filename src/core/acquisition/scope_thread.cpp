@@ -47,10 +47,28 @@ void Scope_Thread::Execute_Pass() {
     if (st_.FPGA_Load_Request.exchange(false)) {
         Load_FPGA(link_, st_, image_, sleep_ms_);
     } else if (st_.Config_Request.exchange(false)) {
-        Send_Config(link_, st_, st_.Params_Snapshot());
+        sent_params_ = st_.Params_Snapshot();
+        config_sent_ = true;
+        Send_Config(link_, st_, sent_params_);
     } else {
-        Receive_Step(link_, st_, st_.Params_Snapshot());
+        Receive_Step(link_, st_, Receive_Params());
     }
+}
+
+// Apply_Settings publishes new parameters before it asks for the
+// configuration, and frames of the old configuration keep coming until the
+// block has gone out: they are cut and decoded with the parameters of the
+// last block sent. Only what no block carries (host-side choices such as
+// the Scroll view and the time-base correction) follows the newest
+// published parameters at once. Before the first block there is nothing
+// better than the published ones.
+Device_Params Scope_Thread::Receive_Params() const {
+    const Device_Params published = st_.Params_Snapshot();
+    if (!config_sent_) return published;
+    Device_Params p = sent_params_;
+    p.Lenta = published.Lenta;
+    p.Frame_PPM = published.Frame_PPM;
+    return p;
 }
 
 }  // namespace tovan

@@ -41,6 +41,8 @@ public:
 
 private:
     void Execute();
+    // Parameters the frames now arriving were taken with (see Execute_Pass).
+    Device_Params Receive_Params() const;
 
     UsbLink& link_;
     Acq_State& st_;
@@ -49,6 +51,9 @@ private:
     Sleep_Fn sleep_ms_;
     std::atomic<bool> terminated_{false};
     std::thread worker_;
+    // What went into the last configuration block (this thread only).
+    Device_Params sent_params_;
+    bool config_sent_ = false;
 };
 
 }  // namespace tovan

@@ -5,12 +5,6 @@
 
 namespace tovan {
 
-double Mod_Depth_Percent(const Scope_Settings& s) { return s.Mod_K * (s.Mod_K_x != 0 ? 2.0 : 1.0) / 10.0; }
-
-double Mod_Freq_Hz(const Scope_Settings& s) { return s.Mod_Freq * (s.Mod_Freq_x != 0 ? 100.0 : 10.0); }
-
-double Dev_Freq_Hz(const Scope_Settings& s) { return s.Dev_Freq * (s.Dev_Freq_x != 0 ? 100.0 : 10.0); }
-
 Gen_Mod_Captions Make_Gen_Mod_Captions(const Scope_Settings& s, bool ru) {
     Gen_Mod_Captions c;
     c.Mod_K = std::string(gen_mod_text::Mod_K(ru)) + Format_Fixed(Mod_Depth_Percent(s), 1) + " %";

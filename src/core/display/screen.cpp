@@ -6,6 +6,7 @@
 
 #include "common/numeric.h"
 #include "display/format_value.h"
+#include "settings/gen_mod_fields.h"
 
 namespace tovan {
 
@@ -451,15 +452,11 @@ struct Screen_Painter {
         } else if (s.Mod() || s.Gen_Range != Gen_10uS_Noise) {
             r.Label_F = Format_Value(gen_freq * 0.1, Kind_Frequency, gen_freq >= 1e8 ? -6 : -5);
             if (s.Mod()) {
-                auto scaled = [](double v, int sel, double x1) { return sel == 0 ? v : (sel == 1 ? v * x1 : 0.0); };
-                const double m = scaled(s.Mod_Freq, s.Mod_Freq_x, 10);
-                const double k = scaled(s.Mod_K, s.Mod_K_x, 2);
-                const double d = scaled(s.Dev_Freq, s.Dev_Freq_x, 10);
-                if (s.Mod_Type == 1)
-                    r.Label_Mod = "Dev " + Format_Value(d * 10, Kind_Frequency, -3) + "   Fmod " +
-                                  Format_Value(m * 10, Kind_Frequency, -3);
+                const std::string fmod = "   Fmod " + Format_Value(Mod_Freq_Hz(s), Kind_Frequency, -3);
+                if (Mod_Is_FM(s))
+                    r.Label_Mod = "Dev " + Format_Value(Dev_Freq_Hz(s), Kind_Frequency, -3) + fmod;
                 else
-                    r.Label_Mod = "K " + Format_Fixed(k * 0.1, 1) + "%   Fmod " + Format_Value(m * 10, Kind_Frequency, -3);
+                    r.Label_Mod = "K " + Format_Fixed(Mod_Depth_Percent(s), 1) + "%" + fmod;
             }
         } else {
             r.Label_F = "Noise (uniform spectrum 0..10 MHz)";

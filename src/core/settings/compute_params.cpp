@@ -1,6 +1,7 @@
 #include "settings/compute_params.h"
 
 #include "common/numeric.h"
+#include "settings/gen_mod_fields.h"
 
 namespace tovan {
 namespace {
@@ -178,16 +179,13 @@ void Compute_Params(Scope_Settings& s, Device_Params& p) {
     } else {
         if (bars_zero) p.Gen_Mode = 5;
         if (s.Mod()) {
-            const double f = s.Mod_Freq * (s.Mod_Freq_x ? 10.0 : 1.0);
-            p.Mod_Word = Sat_I32(f * 107.3741824);
-            if (s.Mod_Type == 0) {
+            p.Mod_Word = Sat_I32(Mod_Freq_Steps(s) * 107.3741824);
+            if (!Mod_Is_FM(s)) {
                 p.Gen_Mode |= 0x20;
-                const double depth = s.Mod_K * (s.Mod_K_x ? 2.0 : 1.0);
-                p.Gen_Word2 = Sat_I64(p.Gen_Ampl_Code * 65.5355 * 0.001953125 * depth);
+                p.Gen_Word2 = Sat_I64(p.Gen_Ampl_Code * 65.5355 * 0.001953125 * Mod_Depth_Steps(s));
             } else {
                 p.Gen_Mode |= 0x18;
-                const double dev = s.Dev_Freq * (s.Dev_Freq_x ? 10.0 : 1.0);
-                p.Gen_Word2 = Sat_I64(dev * 6.7108864);
+                p.Gen_Word2 = Sat_I64(Dev_Freq_Steps(s) * 6.7108864);
             }
         }
     }

@@ -27,7 +27,9 @@ void Sanitize_Settings(Scope_Settings& s) {
     s.F_fast = Clamp(s.F_fast, 0, 1000);
     s.F_slow = Clamp(s.F_slow, 0, 1000);
     s.Ampl = Clamp(s.Ampl, s.Ampl_Min(), s.Ampl_Max());
-    s.Mod_Type = Clamp(s.Mod_Type, 0, 1);
+    // The device words take any type other than 0 as FM, so does the record:
+    // read-outs and the dialog then show what the generator makes.
+    s.Mod_Type = s.Mod_Type != 0;
     s.Mod_Freq = Clamp(s.Mod_Freq, 0, 1000);
     s.Mod_K = Clamp(s.Mod_K, 0, 1000);
     s.Dev_Freq = Clamp(s.Dev_Freq, 0, 1000);

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 #include "common/numeric.h"
 #include "settings/ini_file.h"
@@ -15,31 +18,363 @@
 namespace tovan {
 namespace {
 
+// --- the table of keys ------------------------------------------------------
+//
+// One entry per key, in file order: section by section, keys within a
+// section in their order. The reader and the writer both walk it; the writer
+// erases every section the table names except "System" first, so the
+// sections it writes come out in this order too.
+
+// Which files a key is read from or written to.
+enum class When : uint8_t {
+    Always,
+    Full,      // only the program's own file
+    Not_Full,  // only ".tvs" and companion files
+    Never,
+};
+
+bool Applies(When w, bool full) {
+    switch (w) {
+    case When::Always: return true;
+    case When::Full: return full;
+    case When::Not_Full: return !full;
+    case When::Never: return false;
+    }
+    return false;
+}
+
+enum class Kind : uint8_t {
+    Flag,         // bool field, "1"/"0"
+    Integer,      // int field, clamped on reading when lo <= hi
+    Member,       // one button of an exclusive group held as an index
+    Bool_Member,  // "SmplNormal"/"SmplPeakDet": the two items of a bool
+    Mode_Member,  // "Mod", "Pulse", "F_Sweep": a group in which all may be up
+    Level,        // Trig_Level, whole part
+    Level_Fine,   // Trig_Level, fraction in millionths
+    Color,        // one colour of the colour set
+    Info,         // a "System" information string, written only
+};
+
+struct Entry {
+    const char* section;
+    const char* key;
+    Kind kind;
+    When read;
+    When write;
+    bool Scope_Settings::*flag = nullptr;  // Flag, Bool_Member
+    int Scope_Settings::*value = nullptr;  // Integer, Member
+    int index = 0;                         // Member, Bool_Member, Mode_Member
+    bool fixed_default = false;            // default is `def`, not the current value
+    int32_t def = 0;
+    int lo = 1, hi = 0;                    // Integer: clamp on reading when lo <= hi
+    uint32_t Color_Set::*color = nullptr;  // Color
+    std::optional<std::string> (*info)(const System_Info&) = nullptr;  // Info
+};
+
+std::string Tilde(const std::string& v) { return "~" + v + "~"; }
+
+std::optional<std::string> Info_Ser_Num(const System_Info& info) {
+    if (!info.serial) return std::nullopt;
+    char hex[11];
+    const auto& b = *info.serial;
+    std::snprintf(hex, sizeof hex, "%02X%02X%02X%02X%02X", b[4], b[3], b[2], b[1], b[0]);
+    return Tilde(hex);
+}
+std::optional<std::string> Info_Soft_Ver(const System_Info&) { return Tilde(std::to_string(Soft_Version)); }
+std::optional<std::string> Info_Firm_Ver(const System_Info& info) {
+    if (info.firmware_version == -1) return std::nullopt;
+    return Tilde(std::to_string(info.firmware_version));
+}
+std::optional<std::string> Info_FPGA_Ver(const System_Info& info) {
+    if (info.fpga_version == -1) return std::nullopt;
+    return Tilde(std::to_string(info.fpga_version));
+}
+std::optional<std::string> Info_TDC_Rise(const System_Info& info) {
+    if (!info.tdc_rise) return std::nullopt;
+    return Tilde(std::to_string(*info.tdc_rise));
+}
+std::optional<std::string> Info_TDC_Fall(const System_Info& info) {
+    if (!info.tdc_fall) return std::nullopt;
+    return Tilde(std::to_string(*info.tdc_fall));
+}
+std::optional<std::string> Info_Vcc(const System_Info& info) {
+    if (!info.vcc_10mV) return std::nullopt;
+    char v[32];
+    const int32_t mv = *info.vcc_10mV;
+    std::snprintf(v, sizeof v, "%d.%02d", mv / 100, mv % 100 < 0 ? -(mv % 100) : mv % 100);
+    return Tilde(v);
+}
+
+class Table_Builder {
+public:
+    std::vector<Entry> entries;
+
+    void Section(const char* name) { section_ = name; }
+    // The read and write rules of the entries that follow.
+    void Modes(When read, When write) {
+        read_ = read;
+        write_ = write;
+    }
+    Entry& Add(const char* key, Kind kind) {
+        Entry e{};
+        e.section = section_;
+        e.key = key;
+        e.kind = kind;
+        e.read = read_;
+        e.write = write_;
+        entries.push_back(e);
+        return entries.back();
+    }
+    void Flag(const char* key, bool Scope_Settings::*f) { Add(key, Kind::Flag).flag = f; }
+    void Fixed_Flag(const char* key, bool Scope_Settings::*f) {
+        Entry& e = Add(key, Kind::Flag);
+        e.flag = f;
+        e.fixed_default = true;
+    }
+    void Integer(const char* key, int Scope_Settings::*v, int lo = 1, int hi = 0) {
+        Entry& e = Add(key, Kind::Integer);
+        e.value = v;
+        e.lo = lo;
+        e.hi = hi;
+    }
+    void Fixed_Integer(const char* key, int Scope_Settings::*v, int32_t def) {
+        Entry& e = Add(key, Kind::Integer);
+        e.value = v;
+        e.fixed_default = true;
+        e.def = def;
+    }
+    void Member(const char* key, int Scope_Settings::*group, int index) {
+        Entry& e = Add(key, Kind::Member);
+        e.value = group;
+        e.index = index;
+    }
+    void Bool_Member(const char* key, bool Scope_Settings::*f, bool on) {
+        Entry& e = Add(key, Kind::Bool_Member);
+        e.flag = f;
+        e.index = on ? 1 : 0;
+    }
+    void Mode_Member(const char* key, Gen_Mode_Sel mode) { Add(key, Kind::Mode_Member).index = static_cast<int>(mode); }
+    void Color(const char* key, uint32_t Color_Set::*c) {
+        Entry& e = Add(key, Kind::Color);
+        e.color = c;
+        e.fixed_default = true;
+        e.def = static_cast<int32_t>(Color_Set{}.*c);
+    }
+    void Info(const char* key, std::optional<std::string> (*f)(const System_Info&)) { Add(key, Kind::Info).info = f; }
+
+private:
+    const char* section_ = "";
+    When read_ = When::Always, write_ = When::Always;
+};
+
 constexpr const char* Gen_Range_Keys[Gen_Range_Count] = {"10K_1S",   "100K_100mS", "1M_10mS",
                                                         "10M_1mS",  "50M_100uS",  "__10uS_Noise"};
 constexpr const char* Gen_Wave_Keys[Gen_Wave_Count] = {"Sin", "Rect", "Trian", "Up_Trian", "Dn_Trian"};
 
-// An exclusive group or radio menu item read from the file: "1" selects
-// it; "0" never leaves a group with nothing selected.
-void Read_Member(const Ini_File& ini, const char* section, const char* key, int index, int& group) {
-    if (ini.Read_Bool(section, key, group == index)) group = index;
+std::vector<Entry> Build_Table() {
+    using S = Scope_Settings;
+    Table_Builder t;
+
+    t.Section("System");  // never erased
+    t.Modes(When::Full, When::Never);  // service flags: read from the own file only, never written
+    t.Fixed_Flag("Debug_tv", &S::Debug_Mode);
+    t.Fixed_Flag("TDC_Clbr", &S::TDC_Clbr);
+    t.Fixed_Flag("Keep_Pulse", &S::Keep_Pulse);
+    t.Fixed_Flag("No_Excuse", &S::No_Excuse);
+    t.Fixed_Flag("No_Msg", &S::No_Msg);
+    t.Modes(When::Never, When::Full);  // device facts: written, each under its condition
+    t.Info("Ser_Num", Info_Ser_Num);
+    t.Info("Soft_Ver", Info_Soft_Ver);
+    t.Info("Firm_Ver", Info_Firm_Ver);
+    t.Info("FPGA_Ver", Info_FPGA_Ver);
+    t.Info("TDC_Rise", Info_TDC_Rise);
+    t.Info("TDC_Fall", Info_TDC_Fall);
+    t.Info("Vcc", Info_Vcc);
+
+    t.Section("Common");
+    t.Modes(When::Always, When::Always);
+    t.Flag("Markers_1", &S::Markers_1);
+    t.Flag("Markers_2", &S::Markers_2);
+    t.Modes(When::Always, When::Not_Full);  // marker positions: not machine settings
+    t.Integer("Marker_x", &S::Marker_x);
+    t.Integer("Marker_y", &S::Marker_y);
+    t.Integer("Marker1_x", &S::Marker1_x);
+    t.Integer("Marker1_y", &S::Marker1_y);
+    t.Integer("Marker2_x", &S::Marker2_x);
+    t.Integer("Marker2_y", &S::Marker2_y);
+    t.Modes(When::Always, When::Always);
+    t.Flag("Measure", &S::Measure);
+    t.Flag("ExtTrig", &S::ExtTrig);
+    t.Flag("Grid", &S::Grid);
+    t.Flag("TrigPosL", &S::TrigPosL);
+    t.Flag("Smpl_Info", &S::Smpl_Info);
+    t.Member("Dots", &S::Trace_Mode, Trace_Dots);
+    t.Member("Vectors", &S::Trace_Mode, Trace_Vectors);
+    t.Member("Sinxx", &S::Trace_Mode, Trace_Sinxx);
+    t.Modes(When::Full, When::Full);
+    t.Flag("On_Top", &S::On_Top);
+    t.Modes(When::Always, When::Always);
+    t.Bool_Member("SmplNormal", &S::Smpl_PeakDet, false);
+    t.Bool_Member("SmplPeakDet", &S::Smpl_PeakDet, true);
+    for (int i = 0; i < 4; ++i) t.Member(Record_Length_Keys[static_cast<size_t>(i)], &S::Smpl_N, i);
+    t.Member("x1", &S::Probe, Probe_x1);
+    t.Member("x10", &S::Probe, Probe_x10);
+    t.Member("x100", &S::Probe, Probe_x100);
+    t.Member("FM_1input", &S::FM_Input, 0);
+    t.Member("FM_2input", &S::FM_Input, 1);
+    t.Member("FM_2inputHF", &S::FM_Input, 2);
+    t.Modes(When::Full, When::Full);
+    t.Flag("Russian", &S::Russian);
+    t.Modes(When::Always, When::Always);
+    t.Flag("Lenta", &S::Lenta);
+
+    t.Section("Scope");
+    for (int i = 0; i < Time_Step_Count; ++i) t.Member(Time_Steps[static_cast<size_t>(i)].key, &S::Time_Div, i);
+    for (int i = 0; i < Volts_Step_Count; ++i) t.Member(Volts_Steps[static_cast<size_t>(i)].key, &S::Volts_Div, i);
+    t.Flag("ACDC", &S::ACDC);
+    t.Integer("Zero", &S::Zero_Level, 0, 255);
+
+    t.Section("Trigger");
+    t.Flag("On", &S::Trig_On);
+    t.Flag("Edge", &S::Trig_Edge);
+    t.Flag("Ext", &S::Trig_Ext);
+    t.Flag("Auto", &S::Auto);
+    t.Add("Level", Kind::Level);
+    t.Add("Level_fine", Kind::Level_Fine);
+    t.Integer("Pre", &S::Trig_Pre, 0, 9);
+    t.Integer("N", &S::Trig_N, 1, 255);
+    t.Integer("Hyst", &S::Trig_Hyst, 0, 5);
+
+    t.Section("Calibrate");
+    t.Modes(When::Full, When::Full);
+    t.Fixed_Integer("Time", &S::Time_PPM, 0);
+    t.Fixed_Integer("Z_P1", &S::Z_P1, 3357);
+    t.Fixed_Integer("Z_P2", &S::Z_P2, 725);
+    t.Fixed_Integer("Offset", &S::Offset, 0);
+
+    t.Section("Generator");
+    t.Modes(When::Always, When::Always);
+    for (int i = 0; i < Gen_Range_Count; ++i) t.Member(Gen_Range_Keys[i], &S::Gen_Range, i);
+    for (int i = 0; i < Gen_Wave_Count; ++i) t.Member(Gen_Wave_Keys[i], &S::Gen_Wave, i);
+    t.Mode_Member("Mod", Gen_Mode_Sel::Mod);
+    t.Mode_Member("Pulse", Gen_Mode_Sel::Pulse);
+    t.Mode_Member("F_Sweep", Gen_Mode_Sel::Sweep);
+    // The scroll bars clamp what they are given (the amplitude range is
+    // narrowed again once the service flags are known).
+    t.Integer("F_fast", &S::F_fast, 0, 1000);
+    t.Integer("F_slow", &S::F_slow, 0, 1000);
+    t.Integer("Ampl", &S::Ampl, 0, 511);
+    t.Integer("Mod_Type", &S::Mod_Type);
+    t.Integer("Mod_Freq", &S::Mod_Freq);
+    t.Integer("Mod_Freq_x", &S::Mod_Freq_x);
+    t.Integer("Mod_K", &S::Mod_K);
+    t.Integer("Mod_K_x", &S::Mod_K_x);
+    t.Integer("Dev_Freq", &S::Dev_Freq);
+    t.Integer("Dev_Freq_x", &S::Dev_Freq_x);
+
+    t.Section("FFT");
+    t.Modes(When::Not_Full, When::Not_Full);
+    t.Flag("View", &S::FFT_View);
+    t.Modes(When::Always, When::Always);
+    t.Integer("Size", &S::FFT_Size);
+    t.Integer("Win", &S::FFT_Win);
+    t.Integer("Scale", &S::FFT_Scale);
+
+    t.Section("Colors");
+    t.Modes(When::Full, When::Full);
+    t.Color("Background", &Color_Set::Background);
+    t.Color("Border", &Color_Set::Border);
+    t.Color("Signal", &Color_Set::Signal);
+    t.Color("Markers", &Color_Set::Markers);
+    t.Color("Grid", &Color_Set::Grid);
+    t.Color("Grid_Frame", &Color_Set::Grid_Frame);
+    t.Color("Trig_Pos", &Color_Set::Trig_Pos);
+    t.Color("Trig_Sig", &Color_Set::Trig_Sig);
+    t.Color("FFT", &Color_Set::FFT);
+    t.Color("Smpl_Info", &Color_Set::Smpl_Info);
+    return t.entries;
 }
 
-// The mode buttons form a group in which all may be up.
-void Read_Mode(const Ini_File& ini, const char* key, Gen_Mode_Sel mode, Gen_Mode_Sel& group) {
-    const bool down = ini.Read_Bool("Generator", key, group == mode);
-    if (down) group = mode;
-    else if (group == mode) group = Gen_Mode_Sel::None;
+const std::vector<Entry>& Settings_Table() {
+    static const std::vector<Entry> table = Build_Table();
+    return table;
 }
 
-void Read_Int(const Ini_File& ini, const char* section, const char* key, int& v) {
-    v = ini.Read_Integer(section, key, v);
-}
-void Read_Flag(const Ini_File& ini, const char* section, const char* key, bool& v) {
-    v = ini.Read_Bool(section, key, v);
+constexpr const char* Kept_Section = "System";
+
+// --- reading and writing one entry -------------------------------------------------
+
+// The whole part of "Level", held until "Level_fine" completes the level.
+struct Read_State {
+    int32_t level = 0;
+};
+
+void Read_Entry(const Ini_File& ini, const Entry& e, Scope_Settings& s, Read_State& rs) {
+    switch (e.kind) {
+    case Kind::Flag: {
+        bool& v = s.*e.flag;
+        v = ini.Read_Bool(e.section, e.key, e.fixed_default ? e.def != 0 : v);
+        break;
+    }
+    case Kind::Integer: {
+        int& v = s.*e.value;
+        v = ini.Read_Integer(e.section, e.key, e.fixed_default ? e.def : v);
+        if (e.lo <= e.hi) v = Clamp(v, e.lo, e.hi);
+        break;
+    }
+    case Kind::Member: {
+        // "1" selects the button; "0" never leaves the group with none.
+        int& group = s.*e.value;
+        if (ini.Read_Bool(e.section, e.key, group == e.index)) group = e.index;
+        break;
+    }
+    case Kind::Bool_Member: {
+        bool& v = s.*e.flag;
+        if (ini.Read_Bool(e.section, e.key, v == (e.index == 1))) v = e.index == 1;
+        break;
+    }
+    case Kind::Mode_Member: {
+        const auto mode = static_cast<Gen_Mode_Sel>(e.index);
+        const bool down = ini.Read_Bool(e.section, e.key, s.Gen_Mode_Button == mode);
+        if (down) s.Gen_Mode_Button = mode;
+        else if (s.Gen_Mode_Button == mode) s.Gen_Mode_Button = Gen_Mode_Sel::None;
+        break;
+    }
+    case Kind::Level: {
+        const double whole = std::isfinite(s.Trig_Level) ? std::trunc(s.Trig_Level) : 127.0;
+        rs.level = ini.Read_Integer(e.section, e.key, Sat_I32(whole));
+        break;
+    }
+    case Kind::Level_Fine:
+        s.Trig_Level = rs.level + ini.Read_Integer(e.section, e.key, 0) / 1000000.0;
+        break;
+    case Kind::Color:
+        s.Colors.*e.color = static_cast<uint32_t>(ini.Read_Integer(e.section, e.key, e.def)) & 0x00FFFFFFu;
+        break;
+    case Kind::Info:
+        break;
+    }
 }
 
-std::string Tilde(const std::string& v) { return "~" + v + "~"; }
+void Write_Entry(Ini_File& ini, const Entry& e, const Scope_Settings& s, const System_Info& info) {
+    const double level = std::isfinite(s.Trig_Level) ? s.Trig_Level : 127.0;
+    const int32_t whole = Sat_I32(std::trunc(level));
+    switch (e.kind) {
+    case Kind::Flag: ini.Write_Bool(e.section, e.key, s.*e.flag); break;
+    case Kind::Integer: ini.Write_Integer(e.section, e.key, s.*e.value); break;
+    case Kind::Member: ini.Write_Bool(e.section, e.key, s.*e.value == e.index); break;
+    case Kind::Bool_Member: ini.Write_Bool(e.section, e.key, s.*e.flag == (e.index == 1)); break;
+    case Kind::Mode_Member:
+        ini.Write_Bool(e.section, e.key, s.Gen_Mode_Button == static_cast<Gen_Mode_Sel>(e.index));
+        break;
+    case Kind::Level: ini.Write_Integer(e.section, e.key, whole); break;
+    case Kind::Level_Fine: ini.Write_Integer(e.section, e.key, Round_Half_I32((level - whole) * 1000000.0)); break;
+    case Kind::Color: ini.Write_Integer(e.section, e.key, static_cast<int32_t>(s.Colors.*e.color)); break;
+    case Kind::Info:
+        if (const auto v = e.info(info)) ini.Write_String(e.section, e.key, *v);
+        break;
+    }
+}
 
 }  // namespace
 
@@ -50,119 +385,9 @@ void Read_Settings(const std::string& path, bool full, Scope_Settings& s) {
 }
 
 void Read_Settings(const Ini_File& ini, bool full, Scope_Settings& s) {
-    if (full) {
-        s.Debug_Mode = ini.Read_Bool("System", "Debug_tv", false);
-        s.TDC_Clbr = ini.Read_Bool("System", "TDC_Clbr", false);
-        s.Keep_Pulse = ini.Read_Bool("System", "Keep_Pulse", false);
-        s.No_Excuse = ini.Read_Bool("System", "No_Excuse", false);
-        s.No_Msg = ini.Read_Bool("System", "No_Msg", false);
-    }
-
-    const char* c = "Common";
-    Read_Flag(ini, c, "Markers_1", s.Markers_1);
-    Read_Flag(ini, c, "Markers_2", s.Markers_2);
-    Read_Int(ini, c, "Marker_x", s.Marker_x);
-    Read_Int(ini, c, "Marker_y", s.Marker_y);
-    Read_Int(ini, c, "Marker1_x", s.Marker1_x);
-    Read_Int(ini, c, "Marker1_y", s.Marker1_y);
-    Read_Int(ini, c, "Marker2_x", s.Marker2_x);
-    Read_Int(ini, c, "Marker2_y", s.Marker2_y);
-    Read_Flag(ini, c, "Measure", s.Measure);
-    Read_Flag(ini, c, "ExtTrig", s.ExtTrig);
-    Read_Flag(ini, c, "Grid", s.Grid);
-    Read_Flag(ini, c, "TrigPosL", s.TrigPosL);
-    Read_Flag(ini, c, "Smpl_Info", s.Smpl_Info);
-    Read_Member(ini, c, "Dots", Trace_Dots, s.Trace_Mode);
-    Read_Member(ini, c, "Vectors", Trace_Vectors, s.Trace_Mode);
-    Read_Member(ini, c, "Sinxx", Trace_Sinxx, s.Trace_Mode);
-    if (full) Read_Flag(ini, c, "On_Top", s.On_Top);
-    int peak = s.Smpl_PeakDet ? 1 : 0;
-    Read_Member(ini, c, "SmplNormal", 0, peak);
-    Read_Member(ini, c, "SmplPeakDet", 1, peak);
-    s.Smpl_PeakDet = peak == 1;
-    for (int i = 0; i < 4; ++i) Read_Member(ini, c, Record_Length_Keys[static_cast<size_t>(i)], i, s.Smpl_N);
-    Read_Member(ini, c, "x1", Probe_x1, s.Probe);
-    Read_Member(ini, c, "x10", Probe_x10, s.Probe);
-    Read_Member(ini, c, "x100", Probe_x100, s.Probe);
-    Read_Member(ini, c, "FM_1input", 0, s.FM_Input);
-    Read_Member(ini, c, "FM_2input", 1, s.FM_Input);
-    Read_Member(ini, c, "FM_2inputHF", 2, s.FM_Input);
-    if (full) Read_Flag(ini, c, "Russian", s.Russian);
-    Read_Flag(ini, c, "Lenta", s.Lenta);
-
-    for (int i = 0; i < Time_Step_Count; ++i)
-        Read_Member(ini, "Scope", Time_Steps[static_cast<size_t>(i)].key, i, s.Time_Div);
-    for (int i = 0; i < Volts_Step_Count; ++i)
-        Read_Member(ini, "Scope", Volts_Steps[static_cast<size_t>(i)].key, i, s.Volts_Div);
-    Read_Flag(ini, "Scope", "ACDC", s.ACDC);
-    Read_Int(ini, "Scope", "Zero", s.Zero_Level);
-    s.Zero_Level = Clamp(s.Zero_Level, 0, 255);
-
-    const char* t = "Trigger";
-    Read_Flag(ini, t, "On", s.Trig_On);
-    Read_Flag(ini, t, "Edge", s.Trig_Edge);
-    Read_Flag(ini, t, "Ext", s.Trig_Ext);
-    Read_Flag(ini, t, "Auto", s.Auto);
-    const double whole = std::isfinite(s.Trig_Level) ? std::trunc(s.Trig_Level) : 127.0;
-    const int32_t level = ini.Read_Integer(t, "Level", Sat_I32(whole));
-    const int32_t fine = ini.Read_Integer(t, "Level_fine", 0);
-    s.Trig_Level = level + fine / 1000000.0;
-    Read_Int(ini, t, "Pre", s.Trig_Pre);
-    Read_Int(ini, t, "N", s.Trig_N);
-    Read_Int(ini, t, "Hyst", s.Trig_Hyst);
-    s.Trig_Pre = Clamp(s.Trig_Pre, 0, 9);
-    s.Trig_N = Clamp(s.Trig_N, 1, 255);
-    s.Trig_Hyst = Clamp(s.Trig_Hyst, 0, 5);
-
-    if (full) {
-        s.Time_PPM = ini.Read_Integer("Calibrate", "Time", 0);
-        s.Z_P1 = ini.Read_Integer("Calibrate", "Z_P1", 3357);
-        s.Z_P2 = ini.Read_Integer("Calibrate", "Z_P2", 725);
-        s.Offset = ini.Read_Integer("Calibrate", "Offset", 0);
-    }
-
-    const char* g = "Generator";
-    for (int i = 0; i < Gen_Range_Count; ++i) Read_Member(ini, g, Gen_Range_Keys[i], i, s.Gen_Range);
-    for (int i = 0; i < Gen_Wave_Count; ++i) Read_Member(ini, g, Gen_Wave_Keys[i], i, s.Gen_Wave);
-    Read_Mode(ini, "Mod", Gen_Mode_Sel::Mod, s.Gen_Mode_Button);
-    Read_Mode(ini, "Pulse", Gen_Mode_Sel::Pulse, s.Gen_Mode_Button);
-    Read_Mode(ini, "F_Sweep", Gen_Mode_Sel::Sweep, s.Gen_Mode_Button);
-    Read_Int(ini, g, "F_fast", s.F_fast);
-    Read_Int(ini, g, "F_slow", s.F_slow);
-    Read_Int(ini, g, "Ampl", s.Ampl);
-    // The scroll bars clamp what they are given.
-    s.F_fast = Clamp(s.F_fast, 0, 1000);
-    s.F_slow = Clamp(s.F_slow, 0, 1000);
-    s.Ampl = Clamp(s.Ampl, 0, 511);
-    Read_Int(ini, g, "Mod_Type", s.Mod_Type);
-    Read_Int(ini, g, "Mod_Freq", s.Mod_Freq);
-    Read_Int(ini, g, "Mod_Freq_x", s.Mod_Freq_x);
-    Read_Int(ini, g, "Mod_K", s.Mod_K);
-    Read_Int(ini, g, "Mod_K_x", s.Mod_K_x);
-    Read_Int(ini, g, "Dev_Freq", s.Dev_Freq);
-    Read_Int(ini, g, "Dev_Freq_x", s.Dev_Freq_x);
-
-    if (!full) Read_Flag(ini, "FFT", "View", s.FFT_View);
-    Read_Int(ini, "FFT", "Size", s.FFT_Size);
-    Read_Int(ini, "FFT", "Win", s.FFT_Win);
-    Read_Int(ini, "FFT", "Scale", s.FFT_Scale);
-
-    if (full) {
-        const Color_Set d;
-        auto color = [&](const char* key, uint32_t def) {
-            return static_cast<uint32_t>(ini.Read_Integer("Colors", key, static_cast<int32_t>(def))) & 0x00FFFFFFu;
-        };
-        s.Colors.Background = color("Background", d.Background);
-        s.Colors.Border = color("Border", d.Border);
-        s.Colors.Signal = color("Signal", d.Signal);
-        s.Colors.Markers = color("Markers", d.Markers);
-        s.Colors.Grid = color("Grid", d.Grid);
-        s.Colors.Grid_Frame = color("Grid_Frame", d.Grid_Frame);
-        s.Colors.Trig_Pos = color("Trig_Pos", d.Trig_Pos);
-        s.Colors.Trig_Sig = color("Trig_Sig", d.Trig_Sig);
-        s.Colors.FFT = color("FFT", d.FFT);
-        s.Colors.Smpl_Info = color("Smpl_Info", d.Smpl_Info);
-    }
+    Read_State rs;
+    for (const Entry& e : Settings_Table())
+        if (Applies(e.read, full)) Read_Entry(ini, e, s, rs);
     Sanitize_Settings(s);
 }
 
@@ -174,124 +399,14 @@ std::string Write_Settings(const std::string& path, bool full, const Scope_Setti
     std::error_code exists_ec;
     if (!ini.Load_File(path) && std::filesystem::exists(path, exists_ec))
         return path + ": cannot read the existing file";
-    for (const char* section : {"Common", "Scope", "Trigger", "Calibrate", "Generator", "FFT", "Colors"})
-        ini.Erase_Section(section);
-
-    if (full) {
-        const char* y = "System";
-        if (info.serial) {
-            char hex[11];
-            const auto& b = *info.serial;
-            std::snprintf(hex, sizeof hex, "%02X%02X%02X%02X%02X", b[4], b[3], b[2], b[1], b[0]);
-            ini.Write_String(y, "Ser_Num", Tilde(hex));
-        }
-        ini.Write_String(y, "Soft_Ver", Tilde(std::to_string(Soft_Version)));
-        if (info.firmware_version != -1) ini.Write_String(y, "Firm_Ver", Tilde(std::to_string(info.firmware_version)));
-        if (info.fpga_version != -1) ini.Write_String(y, "FPGA_Ver", Tilde(std::to_string(info.fpga_version)));
-        if (info.tdc_rise) ini.Write_String(y, "TDC_Rise", Tilde(std::to_string(*info.tdc_rise)));
-        if (info.tdc_fall) ini.Write_String(y, "TDC_Fall", Tilde(std::to_string(*info.tdc_fall)));
-        if (info.vcc_10mV) {
-            char v[32];
-            const int32_t mv = *info.vcc_10mV;
-            std::snprintf(v, sizeof v, "%d.%02d", mv / 100, mv % 100 < 0 ? -(mv % 100) : mv % 100);
-            ini.Write_String(y, "Vcc", Tilde(v));
-        }
+    const char* erased = nullptr;
+    for (const Entry& e : Settings_Table()) {
+        if (std::string_view(e.section) == Kept_Section || e.section == erased) continue;
+        ini.Erase_Section(e.section);
+        erased = e.section;
     }
-
-    const char* c = "Common";
-    ini.Write_Bool(c, "Markers_1", s.Markers_1);
-    ini.Write_Bool(c, "Markers_2", s.Markers_2);
-    if (!full) {
-        ini.Write_Integer(c, "Marker_x", s.Marker_x);
-        ini.Write_Integer(c, "Marker_y", s.Marker_y);
-        ini.Write_Integer(c, "Marker1_x", s.Marker1_x);
-        ini.Write_Integer(c, "Marker1_y", s.Marker1_y);
-        ini.Write_Integer(c, "Marker2_x", s.Marker2_x);
-        ini.Write_Integer(c, "Marker2_y", s.Marker2_y);
-    }
-    ini.Write_Bool(c, "Measure", s.Measure);
-    ini.Write_Bool(c, "ExtTrig", s.ExtTrig);
-    ini.Write_Bool(c, "Grid", s.Grid);
-    ini.Write_Bool(c, "TrigPosL", s.TrigPosL);
-    ini.Write_Bool(c, "Smpl_Info", s.Smpl_Info);
-    ini.Write_Bool(c, "Dots", s.Trace_Mode == Trace_Dots);
-    ini.Write_Bool(c, "Vectors", s.Trace_Mode == Trace_Vectors);
-    ini.Write_Bool(c, "Sinxx", s.Trace_Mode == Trace_Sinxx);
-    if (full) ini.Write_Bool(c, "On_Top", s.On_Top);
-    ini.Write_Bool(c, "SmplNormal", !s.Smpl_PeakDet);
-    ini.Write_Bool(c, "SmplPeakDet", s.Smpl_PeakDet);
-    for (int i = 0; i < 4; ++i) ini.Write_Bool(c, Record_Length_Keys[static_cast<size_t>(i)], s.Smpl_N == i);
-    ini.Write_Bool(c, "x1", s.Probe == Probe_x1);
-    ini.Write_Bool(c, "x10", s.Probe == Probe_x10);
-    ini.Write_Bool(c, "x100", s.Probe == Probe_x100);
-    ini.Write_Bool(c, "FM_1input", s.FM_Input == 0);
-    ini.Write_Bool(c, "FM_2input", s.FM_Input == 1);
-    ini.Write_Bool(c, "FM_2inputHF", s.FM_Input == 2);
-    if (full) ini.Write_Bool(c, "Russian", s.Russian);
-    ini.Write_Bool(c, "Lenta", s.Lenta);
-
-    for (int i = 0; i < Time_Step_Count; ++i)
-        ini.Write_Bool("Scope", Time_Steps[static_cast<size_t>(i)].key, s.Time_Div == i);
-    for (int i = 0; i < Volts_Step_Count; ++i)
-        ini.Write_Bool("Scope", Volts_Steps[static_cast<size_t>(i)].key, s.Volts_Div == i);
-    ini.Write_Bool("Scope", "ACDC", s.ACDC);
-    ini.Write_Integer("Scope", "Zero", s.Zero_Level);
-
-    const char* t = "Trigger";
-    ini.Write_Bool(t, "On", s.Trig_On);
-    ini.Write_Bool(t, "Edge", s.Trig_Edge);
-    ini.Write_Bool(t, "Ext", s.Trig_Ext);
-    ini.Write_Bool(t, "Auto", s.Auto);
-    const double lv = std::isfinite(s.Trig_Level) ? s.Trig_Level : 127.0;
-    const int32_t level = Sat_I32(std::trunc(lv));
-    ini.Write_Integer(t, "Level", level);
-    ini.Write_Integer(t, "Level_fine", Round_Half_I32((lv - level) * 1000000.0));
-    ini.Write_Integer(t, "Pre", s.Trig_Pre);
-    ini.Write_Integer(t, "N", s.Trig_N);
-    ini.Write_Integer(t, "Hyst", s.Trig_Hyst);
-
-    if (full) {
-        ini.Write_Integer("Calibrate", "Time", s.Time_PPM);
-        ini.Write_Integer("Calibrate", "Z_P1", s.Z_P1);
-        ini.Write_Integer("Calibrate", "Z_P2", s.Z_P2);
-        ini.Write_Integer("Calibrate", "Offset", s.Offset);
-    }
-
-    const char* g = "Generator";
-    for (int i = 0; i < Gen_Range_Count; ++i) ini.Write_Bool(g, Gen_Range_Keys[i], s.Gen_Range == i);
-    for (int i = 0; i < Gen_Wave_Count; ++i) ini.Write_Bool(g, Gen_Wave_Keys[i], s.Gen_Wave == i);
-    ini.Write_Bool(g, "Mod", s.Mod());
-    ini.Write_Bool(g, "Pulse", s.Pulse());
-    ini.Write_Bool(g, "F_Sweep", s.Sweep());
-    ini.Write_Integer(g, "F_fast", s.F_fast);
-    ini.Write_Integer(g, "F_slow", s.F_slow);
-    ini.Write_Integer(g, "Ampl", s.Ampl);
-    ini.Write_Integer(g, "Mod_Type", s.Mod_Type);
-    ini.Write_Integer(g, "Mod_Freq", s.Mod_Freq);
-    ini.Write_Integer(g, "Mod_Freq_x", s.Mod_Freq_x);
-    ini.Write_Integer(g, "Mod_K", s.Mod_K);
-    ini.Write_Integer(g, "Mod_K_x", s.Mod_K_x);
-    ini.Write_Integer(g, "Dev_Freq", s.Dev_Freq);
-    ini.Write_Integer(g, "Dev_Freq_x", s.Dev_Freq_x);
-
-    if (!full) ini.Write_Bool("FFT", "View", s.FFT_View);
-    ini.Write_Integer("FFT", "Size", s.FFT_Size);
-    ini.Write_Integer("FFT", "Win", s.FFT_Win);
-    ini.Write_Integer("FFT", "Scale", s.FFT_Scale);
-
-    if (full) {
-        auto color = [&](const char* key, uint32_t v) { ini.Write_Integer("Colors", key, static_cast<int32_t>(v)); };
-        color("Background", s.Colors.Background);
-        color("Border", s.Colors.Border);
-        color("Signal", s.Colors.Signal);
-        color("Markers", s.Colors.Markers);
-        color("Grid", s.Colors.Grid);
-        color("Grid_Frame", s.Colors.Grid_Frame);
-        color("Trig_Pos", s.Colors.Trig_Pos);
-        color("Trig_Sig", s.Colors.Trig_Sig);
-        color("FFT", s.Colors.FFT);
-        color("Smpl_Info", s.Colors.Smpl_Info);
-    }
+    for (const Entry& e : Settings_Table())
+        if (Applies(e.write, full)) Write_Entry(ini, e, s, info);
     return Write_File_Atomically(path, ini.Text());
 }
 

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "device/fpga_image.h"
+#include "device/frame_builder.h"
 #include "support/fake_usb_link.h"
 
 namespace tovan {
@@ -77,6 +78,65 @@ TEST(ScopeThread, ConfigurationUsesThePublishedParameters) {
     ASSERT_GE(w.size(), 1u + 106u);
     EXPECT_EQ(w[1 + 2 * 46], 0x3);
     EXPECT_EQ(w[1 + 2 * 46 + 1], 0x1);
+}
+
+// Apply_Settings publishes the new parameters before it asks for the
+// configuration. Frames of the configuration still in the device that
+// arrive in between are cut and decoded as that configuration made them:
+// no checksum errors, no "FPGA configuration lost".
+TEST(ScopeThread, FramesBeforeTheNewConfigurationKeepTheirRecordLength) {
+    Thread_Fixture f;
+    const Dev_Handle h = f.st.Handle.load();
+    auto pass = [&] {
+        f.st.Rx_Event.Set();  // no idle wait
+        f.thread.Execute_Pass();
+    };
+    auto frame = [](int points, uint8_t seq) {
+        std::vector<uint8_t> data(static_cast<size_t>(points));
+        for (int k = 0; k < points; ++k) data[static_cast<size_t>(k)] = static_cast<uint8_t>(1 + (k * 7) % 250);
+        Status_Block s{};
+        s[2] = 0x08;  // one value per point
+        s[25] = seq;
+        std::vector<uint8_t> out(3 + data.size() + 192);
+        out.resize(Build_Frame(Frame_Type_Plain, data, s, out.data()));
+        return out;
+    };
+    auto params = [](int32_t points) {
+        Device_Params p;
+        p.Record_Points = points;
+        p.Pre_Count = 100;
+        p.Post_Count = static_cast<uint16_t>(points - 100);
+        return p;
+    };
+
+    f.st.Set_Run_Flags(true, false);
+    f.st.Publish_Params(params(2500));
+    f.st.Config_Request = true;
+    pass();
+    ASSERT_EQ(f.st.Seq_Counter.load(), 1);
+    const std::vector<uint8_t> old_frame = frame(2500, 1);
+    f.link.Push_Rx(h, old_frame);
+    pass();
+    ASSERT_EQ(f.st.Frames_Total.load(), 1u);
+
+    // A record-length change is published; its configuration is not sent yet.
+    f.st.Publish_Params(params(1000));
+    for (int i = 0; i < 3; ++i) f.link.Push_Rx(h, old_frame);
+    pass();
+    EXPECT_EQ(f.st.CRC_Errors.load(), 0u);
+    EXPECT_FALSE(f.st.Err_FPGA_Lost.load());
+    EXPECT_EQ(f.st.Frames_Total.load(), 4u);
+    EXPECT_EQ(f.st.Frame->Info.Smpl_Count, 2500);
+
+    // The request comes: from then on frames are taken with the new length.
+    f.st.Config_Request = true;
+    pass();
+    ASSERT_EQ(f.st.Seq_Counter.load(), 2);
+    f.link.Push_Rx(h, frame(1000, 2));
+    pass();
+    EXPECT_EQ(f.st.CRC_Errors.load(), 0u);
+    EXPECT_EQ(f.st.Frames_Total.load(), 5u);
+    EXPECT_EQ(f.st.Frame->Info.Smpl_Count, 1000);
 }
 
 TEST(ScopeThread, StartsAndStopsPromptly) {

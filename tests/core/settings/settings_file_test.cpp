@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "settings/compute_params.h"
+#include "settings/gen_mod_fields.h"
 #include "settings/ini_file.h"
 
 #if defined(__linux__)
@@ -245,6 +246,185 @@ TEST(SettingsFile, RoundTripInBothModes) {
     }
 }
 
+// --- golden files ------------------------------------------------------------
+//
+// The expected files under golden/ are written by hand from the key tables
+// of the settings file, line by line; they are not output of the writer.
+
+// Beside this source file; a relative __FILE__ is relative to the build
+// folder, which is the test's working folder or one above it.
+fs::path Golden(const char* name) {
+    const fs::path here = fs::path(__FILE__).parent_path() / "golden";
+    for (fs::path base = fs::current_path();; base = base.parent_path()) {
+        std::error_code ec;
+        if (fs::is_directory(base / here, ec)) return base / here / name;
+        if (base == base.parent_path()) return here / name;
+    }
+}
+
+std::string Unix_Lines(std::string text) {
+    std::string out;
+    for (char ch : text)
+        if (ch != '\r') out.push_back(ch);
+    return out;
+}
+
+// Every field the settings file carries in one mode or the other.
+void Expect_Same_Record(const Scope_Settings& a, const Scope_Settings& b) {
+    Expect_Common_Equal(a, b);
+    EXPECT_EQ(a.On_Top, b.On_Top);
+    EXPECT_EQ(a.Russian, b.Russian);
+    EXPECT_EQ(a.Marker_x, b.Marker_x);
+    EXPECT_EQ(a.Marker_y, b.Marker_y);
+    EXPECT_EQ(a.Marker1_x, b.Marker1_x);
+    EXPECT_EQ(a.Marker1_y, b.Marker1_y);
+    EXPECT_EQ(a.Marker2_x, b.Marker2_x);
+    EXPECT_EQ(a.Marker2_y, b.Marker2_y);
+    EXPECT_EQ(a.FFT_View, b.FFT_View);
+    EXPECT_EQ(a.Time_PPM, b.Time_PPM);
+    EXPECT_EQ(a.Z_P1, b.Z_P1);
+    EXPECT_EQ(a.Z_P2, b.Z_P2);
+    EXPECT_EQ(a.Offset, b.Offset);
+    const uint32_t Color_Set::*colors[] = {&Color_Set::Background, &Color_Set::Border,   &Color_Set::Signal,
+                                           &Color_Set::Markers,    &Color_Set::Grid,     &Color_Set::Grid_Frame,
+                                           &Color_Set::Trig_Pos,   &Color_Set::Trig_Sig, &Color_Set::FFT,
+                                           &Color_Set::Smpl_Info};
+    for (auto c : colors) EXPECT_EQ(a.Colors.*c, b.Colors.*c);
+    EXPECT_EQ(a.Debug_Mode, b.Debug_Mode);
+    EXPECT_EQ(a.TDC_Clbr, b.TDC_Clbr);
+    EXPECT_EQ(a.Keep_Pulse, b.Keep_Pulse);
+    EXPECT_EQ(a.No_Excuse, b.No_Excuse);
+    EXPECT_EQ(a.No_Msg, b.No_Msg);
+}
+
+// Every field away from its default, each group on another member.
+Scope_Settings Custom_Settings() {
+    Scope_Settings s;
+    s.Markers_1 = true;
+    s.Markers_2 = false;
+    s.Marker_x = 100;
+    s.Marker_y = 12;
+    s.Marker1_x = 0;
+    s.Marker1_y = 255;
+    s.Marker2_x = 500;
+    s.Marker2_y = 128;
+    s.Measure = false;
+    s.ExtTrig = false;
+    s.Grid = false;
+    s.TrigPosL = false;
+    s.Smpl_Info = true;
+    s.Trace_Mode = Trace_Dots;
+    s.On_Top = true;
+    s.Smpl_PeakDet = true;
+    s.Smpl_N = 3;
+    s.Probe = Probe_x100;
+    s.FM_Input = 2;
+    s.Russian = false;
+    s.Lenta = true;
+    s.Time_Div = Time_Step_Count - 1;  // 50nS
+    s.Volts_Div = Volts_Step_Count - 1;  // 50mV
+    s.ACDC = true;
+    s.Zero_Level = 0;
+    s.Trig_On = true;
+    s.Trig_Edge = true;
+    s.Trig_Ext = true;
+    s.Auto = false;
+    s.Trig_Level = -3.25;
+    s.Trig_Pre = 9;
+    s.Trig_N = 255;
+    s.Trig_Hyst = 0;
+    s.Time_PPM = -7;
+    s.Z_P1 = 3000;
+    s.Z_P2 = 700;
+    s.Offset = -12;
+    s.Gen_Range = Gen_100K_100mS;
+    s.Gen_Wave = Wave_Dn_Trian;
+    s.Gen_Mode_Button = Gen_Mode_Sel::Pulse;
+    s.F_fast = 250;
+    s.F_slow = 1000;
+    s.Ampl = 386;
+    s.Mod_Type = 1;
+    s.Mod_Freq = 1000;
+    s.Mod_Freq_x = 1;
+    s.Mod_K = 5;
+    s.Mod_K_x = 1;
+    s.Dev_Freq = 0;
+    s.Dev_Freq_x = 1;
+    s.FFT_View = true;
+    s.FFT_Size = 3;
+    s.FFT_Win = 0;
+    s.FFT_Scale = 2;
+    s.Colors.Background = 0x123456;
+    s.Colors.Border = 0xFFFFFF;
+    return s;
+}
+
+System_Info Custom_Info() {
+    System_Info info;
+    info.serial = std::array<uint8_t, 5>{0x01, 0x02, 0x03, 0xAB, 0xFF};
+    info.firmware_version = 7;
+    info.fpga_version = 33;
+    info.tdc_rise = 19;
+    info.tdc_fall = 21;
+    info.vcc_10mV = 505;
+    return info;
+}
+
+// What reading a file of the mode gives a fresh record: the fields the mode
+// does not carry keep their defaults.
+Scope_Settings Carried(const Scope_Settings& s, bool full) {
+    Scope_Settings r = s;
+    const Scope_Settings fresh;
+    if (full) {
+        r.Marker_x = fresh.Marker_x;
+        r.Marker_y = fresh.Marker_y;
+        r.Marker1_x = fresh.Marker1_x;
+        r.Marker1_y = fresh.Marker1_y;
+        r.Marker2_x = fresh.Marker2_x;
+        r.Marker2_y = fresh.Marker2_y;
+        r.FFT_View = fresh.FFT_View;
+    } else {
+        r.On_Top = fresh.On_Top;
+        r.Russian = fresh.Russian;
+        r.Time_PPM = fresh.Time_PPM;
+        r.Z_P1 = fresh.Z_P1;
+        r.Z_P2 = fresh.Z_P2;
+        r.Offset = fresh.Offset;
+        r.Colors = fresh.Colors;
+    }
+    return r;
+}
+
+TEST(SettingsFile, GoldenFiles) {
+    const struct {
+        const char* golden;
+        bool full;
+        bool custom;
+    } cases[] = {
+        {"default_full.ini", true, false},
+        {"default.tvs", false, false},
+        {"custom_full.ini", true, true},
+        {"custom.tvs", false, true},
+    };
+    Temp_Dir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.golden);
+        const std::string expected = Read_Text(Golden(c.golden).string());
+        ASSERT_FALSE(expected.empty());
+        const Scope_Settings record = c.custom ? Custom_Settings() : Scope_Settings{};
+        const System_Info info = c.custom ? Custom_Info() : System_Info{};
+
+        const std::string path = dir.File(c.full ? "written.ini" : "written.tvs");
+        fs::remove(path);
+        ASSERT_EQ(Write_Settings(path, c.full, record, info), "");
+        EXPECT_EQ(Unix_Lines(Read_Text(path)), Unix_Lines(expected));
+
+        Scope_Settings read;
+        Read_Settings(Golden(c.golden).string(), c.full, read);
+        Expect_Same_Record(read, Carried(record, c.full));
+    }
+}
+
 TEST(SettingsFile, SystemSectionRules) {
     Temp_Dir dir;
     const std::string path = dir.File("tovan1.ini");
@@ -381,6 +561,32 @@ TEST(SettingsFile, GarbageGivesSaneSettings) {
     Scope_Settings m;
     Read_Settings(dir.File("missing.ini"), true, m);
     Expect_Common_Equal(m, Scope_Settings{});
+}
+
+// A hand-edited modulation type means what the device words make of it
+// (0 AM, anything else FM), and the record, the words and the dialog's
+// controls agree on it.
+TEST(SettingsFile, HandEditedModulationType) {
+    const struct {
+        const char* value;
+        int mod_type;
+    } cases[] = {{"0", 0}, {"1", 1}, {"-1", 1}, {"2", 1}, {"99", 1}, {"-2147483648", 1}, {"$10", 1},
+                 {"AM", 0} /* not an integer: the default */};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        Ini_File ini;
+        ini.Load_Text(std::string("[Generator]\nMod=1\nMod_Type=") + c.value + "\n");
+        Scope_Settings s;
+        s.Gen_On = true;
+        Read_Settings(ini, false, s);
+        EXPECT_EQ(s.Mod_Type, c.mod_type);
+        const Gen_Mod_Fields fields = Gen_Mod_Fields::Save(s);
+        EXPECT_EQ(fields.Clamped(), fields);  // the dialog shows the same type
+        Device_Params p;
+        Compute_Params(s, p);
+        EXPECT_EQ(p.Gen_Mode & 0x38, c.mod_type == 0 ? 0x20 : 0x18);
+        EXPECT_EQ(s.Mod_Type, c.mod_type);
+    }
 }
 
 TEST(SettingsFile, FailedWriteKeepsTheOldFile) {

@@ -394,7 +394,7 @@ struct Screen_Painter {
                      k);
             Put_Text(x[3], y3,
                      "FPS = " + std::to_string(in.FPS_Shown) + " (Lost = " +
-                         std::to_string(int64_t{in.FPS_Received} - int64_t{in.FPS_Shown}) + ")",
+                         std::to_string(std::max<int64_t>(int64_t{in.FPS_Received} - int64_t{in.FPS_Shown}, 0)) + ")",
                      k);
         }
 

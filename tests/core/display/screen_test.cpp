@@ -180,6 +180,14 @@ TEST_F(Screen_Test, TextRowsAndColumns) {
     }
     ASSERT_NE(rc.Find_Text("Vdc = "), nullptr);
     EXPECT_EQ(rc.Find_Text("Vdc = ")->text, "Vdc = -78.13 mV");
+    // A frame received in one second and shown in the next: never a
+    // negative lost count.
+    in.FPS_Shown = 74;
+    in.FPS_Received = 73;
+    rc.Clear();
+    Record(rc);
+    ASSERT_NE(rc.Find_Text("FPS = "), nullptr);
+    EXPECT_EQ(rc.Find_Text("FPS = ")->text, "FPS = 74 (Lost = 0)");
 }
 
 TEST_F(Screen_Test, ClippedFrameAndWidePlotTexts) {

@@ -441,7 +441,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Edge_Case{"Vectors600", Trace_Vectors, 660}, Edge_Case{"Sinxx600", Trace_Sinxx, 660},
                       Edge_Case{"Vectors700", Trace_Vectors, 760}, Edge_Case{"Sinxx700", Trace_Sinxx, 760},
                       Edge_Case{"Sinxx900", Trace_Sinxx, 960}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Edge_Case>& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace tovan

@@ -1,5 +1,6 @@
 #include "gui/main_window.h"
 
+#include "display/gen_readouts.h"
 #include "display/geometry.h"
 
 #include <QAction>
@@ -20,6 +21,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+
+#include <tuple>
 
 #include "gui/generator_dialog.h"
 #include "gui/glyphs.h"
@@ -633,11 +636,7 @@ void Main_Window::Layout_Panels() {
     // waveform, amplitude and mode controls keep to the right edge.
     const int dw = group_gen_->width() - 565;
     panel_gen_->setGeometry(6, 19, 449 + dw, 35);
-    label_f_->adjustSize();
-    label_v_->adjustSize();
-    label_mod_->adjustSize();
-    label_pulse_->adjustSize();
-    label_v_->move(364 + dw, 6);
+    Place_Generator_Labels();
     for (int i = 0; i < Gen_Wave_Count; ++i) wave_buttons_[static_cast<size_t>(i)]->move(256 + 40 * i + dw, 60);
     f_fast_->setGeometry(6, 88, 449 + dw, 16);
     f_slow_->setGeometry(6, 109, 449 + dw, 16);
@@ -776,7 +775,19 @@ void Main_Window::Set_Generator_Labels(const QString& f, const QString& v, const
         l->setPalette(p);
         l->setText(t);
         l->setVisible(!t.isEmpty());
-        l->adjustSize();
+    }
+    Place_Generator_Labels();
+}
+
+void Main_Window::Place_Generator_Labels() {
+    // A hidden label holds no text (Set_Generator_Labels).
+    const Gen_Readout_Texts t{label_f_->text(), label_v_->text(), label_mod_->text(), label_pulse_->text()};
+    const Gen_Readout_Layout l = Layout_Gen_Readouts(t, Pixel_Font(19, false), Pixel_Font(13, true), panel_gen_->width());
+    for (auto [label, rect, font] : {std::tuple{label_f_, l.F, l.Big}, {label_v_, l.V, l.Big},
+                                     {label_mod_, l.Mod, l.Small}, {label_pulse_, l.Pulse, l.Small}}) {
+        if (rect.isEmpty()) continue;
+        if (label->font() != font) label->setFont(font);
+        label->setGeometry(rect);
     }
 }
 

@@ -124,6 +124,8 @@ private:
                              int h, bool checkable);
     void Build_Scope_Panel();
     void Build_Generator_Panel();
+    // Places the read-out labels by their texts (no two overlap).
+    void Place_Generator_Labels();
     void Build_Menus();
     QAction* Add_Action(QMenu* menu, const char* name, const QString& text, bool checkable,
                         std::function<void()> handler);

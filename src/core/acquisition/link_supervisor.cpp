@@ -1,5 +1,7 @@
 #include "acquisition/link_supervisor.h"
 
+#include <algorithm>
+
 namespace tovan {
 
 const Text_Pair Supervision_Title{"Предупреждение", "Warning"};
@@ -30,7 +32,14 @@ void Link_Supervisor::Timer1Timer() {
 
     // 1-2. Per-second figures; the redraw shows them within 20 ms.
     fps_shown_ = st.Frames_Shown.exchange(0);
-    fps_received_ = st.Frames_Received.exchange(0);
+    const uint32_t received = st.Frames_Received.exchange(0);
+    // Every shown frame was received, but the frame waiting for the screen
+    // at a tick is received in one second and shown in the next: that
+    // second would show one lost frame less than none. The surplus (at
+    // most that one frame) is owed to the next second instead.
+    const int64_t lost = int64_t{received} - fps_shown_ + shown_ahead_;
+    shown_ahead_ = std::max<int64_t>(std::min<int64_t>(lost, 0), -1);
+    fps_received_ = fps_shown_ + static_cast<uint32_t>(std::max<int64_t>(lost, 0));
     crc_errors_ps_ = st.CRC_Errors.exchange(0);
     st.Redraw_Request.store(true);
 

@@ -42,9 +42,12 @@ public:
     // One tick of the once-a-second timer (GUI thread).
     void Timer1Timer();
 
-    // Last second's figures.
+    // Last second's figures. A frame received before a tick and shown
+    // after it is counted as received in the second it was shown in, so
+    // FPS_Received() - FPS_Shown() is FPS_Lost() and never negative.
     uint32_t FPS_Shown() const { return fps_shown_; }
     uint32_t FPS_Received() const { return fps_received_; }
+    uint32_t FPS_Lost() const { return fps_received_ - fps_shown_; }
     uint32_t CRC_Errors_PS() const { return crc_errors_ps_; }
     bool Busy() const { return supervise_busy_; }
 
@@ -56,6 +59,9 @@ private:
     uint32_t fps_shown_ = 0;
     uint32_t fps_received_ = 0;
     uint32_t crc_errors_ps_ = 0;
+    // Frames shown in an earlier second beyond those received in it (0 or
+    // -1): set against the next second's received frames.
+    int64_t shown_ahead_ = 0;
     bool supervise_busy_ = false;
 };
 

@@ -3,25 +3,51 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
-#include "common/numeric.h"
 
 namespace tovan {
 
 std::string Format_Fixed(double x, int decimals) {
     if (!std::isfinite(x)) return "...";
     decimals = std::clamp(decimals, 0, 15);
-    char buf[400];
+    char buf[64];
     if (std::fabs(x) >= 1e15) {
         std::snprintf(buf, sizeof buf, "%.15g", x);
         return buf;
     }
-    double p = 1;
-    for (int i = 0; i < decimals; ++i) p *= 10;
-    double r = Round_Half(x * p) / p;
-    if (r == 0) r = 0;  // no "-0.00"
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, r);
-    return buf;
+    // The value as 15 significant decimal digits d[0..14] and the exponent
+    // of d[0]; the rounding works on these digits, so a decimal tie such as
+    // 1.005 (binary 1.00499999..) rounds up as it reads.
+    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(x));
+    std::string d;
+    const char* q = buf;
+    for (; *q && *q != 'e'; ++q)
+        if (*q >= '0' && *q <= '9') d += *q;
+    const int exp10 = *q == 'e' ? std::atoi(q + 1) : 0;
+    // Digits kept in front of the cut: the integer digits plus the decimals.
+    const int keep = exp10 + 1 + decimals;
+    std::string n;  // the result times 10^decimals, as decimal digits
+    if (keep >= static_cast<int>(d.size())) {
+        n = d + std::string(static_cast<size_t>(keep) - d.size(), '0');
+    } else if (keep >= 0) {
+        n = d.substr(0, static_cast<size_t>(keep));
+        if (d[static_cast<size_t>(keep)] >= '5') {  // half away from zero
+            int i = static_cast<int>(n.size()) - 1;
+            for (; i >= 0 && n[static_cast<size_t>(i)] == '9'; --i) n[static_cast<size_t>(i)] = '0';
+            if (i >= 0)
+                ++n[static_cast<size_t>(i)];
+            else
+                n.insert(n.begin(), '1');
+        }
+    }
+    const size_t first = n.find_first_not_of('0');
+    n = first == std::string::npos ? std::string() : n.substr(first);
+    const bool negative = x < 0 && !n.empty();  // no "-0.00"
+    if (n.size() < static_cast<size_t>(decimals) + 1) n.insert(0, static_cast<size_t>(decimals) + 1 - n.size(), '0');
+    if (decimals > 0) n.insert(n.size() - static_cast<size_t>(decimals), 1, '.');
+    return negative ? "-" + n : n;
 }
 
 std::string Format_Value(double x, int kind, int digits) {

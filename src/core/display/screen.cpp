@@ -6,6 +6,7 @@
 
 #include "common/numeric.h"
 #include "display/format_value.h"
+#include "measure/measurements.h"
 #include "settings/gen_mod_fields.h"
 
 namespace tovan {
@@ -283,18 +284,17 @@ struct Screen_Painter {
         }
 
         // 2. Measurement row.
+        const Measurements meas = Measure_Frame(f);
         if (s.Measure) {
             if (!fft_shown) {
-                const double q = f.Frame_uV_Div * 8.0 / 256;
-                if (f.Sum_N >= 1 && f.Vpp_Code >= 0) {
-                    Put_Text(x[1], y1, "Vp-p = " + Format_Value(f.Vpp_Code * q, Kind_Voltage, -4), col.Signal);
-                    Put_Text(x[2], y1,
-                             "Vdc = " + Format_Value(q * (double(f.Sum_Code) / f.Sum_N - f.Frame_Zero), Kind_Voltage, -4),
-                             col.Signal);
-                } else {
+                if (meas.Vpp_Valid)
+                    Put_Text(x[1], y1, "Vp-p = " + Format_Value(meas.Vpp_uV, Kind_Voltage, -4), col.Signal);
+                else
                     Put_Text(x[1], y1, "Vp-p = ...", col.Signal);
+                if (meas.Vdc_Valid)
+                    Put_Text(x[2], y1, "Vdc = " + Format_Value(meas.Vdc_uV, Kind_Voltage, -4), col.Signal);
+                else
                     Put_Text(x[2], y1, "Vdc = ...", col.Signal);
-                }
             } else {
                 const bool ok = fft.Valid && f.Smpl_Period >= 1;
                 Put_Text(x[1], y1, ok ? "Vp = " + Fixed2(fft.Peak_dB) + U : std::string("Vp = ..."), col.FFT);
@@ -302,14 +302,10 @@ struct Screen_Painter {
                                       : std::string("Fp = ..."),
                          col.FFT);
             }
-            const uint32_t k = f.Frame_FM_Input != 0 ? col.Trig_Sig : col.Signal;
-            if (f.FM_Gate < 1) {
-                Put_Text(x[3], y1, "Fin = ...", k);
-            } else {
-                double F = (double(f.FM_Count) - 1) * 1e8 / f.FM_Gate * (f.Frame_PPM * 0.2 * 1e-6 + 1);
-                if (f.Frame_FM_Input == 2) F *= 8;
-                Put_Text(x[3], y1, "Fin = " + Format_Value(F, Kind_Frequency, -7), k);
-            }
+            const uint32_t k = meas.FM_Input != 0 ? col.Trig_Sig : col.Signal;
+            Put_Text(x[3], y1,
+                     meas.Fin_Valid ? "Fin = " + Format_Value(meas.Fin_Hz, Kind_Frequency, -7) : std::string("Fin = ..."),
+                     k);
         }
 
         // 3. Left-edge time.
@@ -387,15 +383,15 @@ struct Screen_Painter {
         if (s.Smpl_Info) {
             const uint32_t k = col.Smpl_Info;
             Put_Text(x[0], y3,
-                     f.Smpl_Period == 0 ? std::string("Fsmpl = ...")
-                                        : "Fsmpl = " + Format_Value(1e8 / f.Smpl_Period, Kind_Frequency, -3),
+                     meas.Fsmpl_Valid ? "Fsmpl = " + Format_Value(meas.Fsmpl_Hz, Kind_Frequency, -3)
+                                      : std::string("Fsmpl = ..."),
                      k);
             Put_Text(x[1], y3, std::string(f.Peak_Det != 0 ? "Smpl = 2 x " : "Smpl = ") + std::to_string(f.Smpl_Count), k);
             Put_Text(x[2], y3, "Div = " + Fixed2(Safe_Ratio(double(f.Smpl_Count) * f.Smpl_Period * 10, double(time_div_ns))),
                      k);
             Put_Text(x[3], y3,
                      "FPS = " + std::to_string(in.FPS_Shown) + " (Lost = " +
-                         std::to_string(int64_t{in.FPS_Received} - int64_t{in.FPS_Shown}) + ")",
+                         std::to_string(std::max<int64_t>(int64_t{in.FPS_Received} - int64_t{in.FPS_Shown}, 0)) + ")",
                      k);
         }
 

@@ -190,8 +190,12 @@ void Trace_Drawer::Draw_Trace(Canvas& c, const Trace_Context& ctx, int mode, int
             p = j;
             prev_lo = lo;
             prev_hi = hi;
+            // Only a drawn column ends the pass: the step from the last
+            // column inside the plot to the first one past its right edge
+            // is drawn (the border clips it), empty columns between them
+            // are bridged as anywhere else.
+            if (j > W + shift) break;
         }
-        if (j > W + shift) break;
     }
 }
 

@@ -82,6 +82,38 @@ TEST(LinkSupervisor, FiguresPerSecond) {
     EXPECT_TRUE(f.st.FPGA_OK);
 }
 
+// A frame received just before a tick and shown just after it counts in
+// one second's received and the next second's shown frames: the lost
+// figure never goes below 0, and that one waiting frame is set against
+// the next second's losses, so that over the seconds the figures add up.
+TEST(LinkSupervisor, LostFramesNeverNegative) {
+    struct Second {
+        uint32_t received, shown;
+        uint32_t want_lost;
+    };
+    const Second seconds[] = {
+        {75, 74, 1},  // one frame still waiting for the screen
+        {73, 74, 0},  // it was shown in this second: not -1
+        {75, 75, 0},  // (the surplus is kept)
+        {76, 74, 1},  // two more received than shown, one of them was owed
+        {70, 73, 0},  // more than one frame ahead cannot come from a waiting
+        {0, 2, 0},    // frame: at most one is carried
+        {10, 5, 4},
+        {10, 5, 5},
+        {0, 0xFFFFFFFFu, 0},  // a counter gone wild: no wrap-around
+        {3, 1, 1},
+    };
+    Supervision_Fixture f;
+    for (const Second& sec : seconds) {
+        f.st.Frames_Received = sec.received;
+        f.st.Frames_Shown = sec.shown;
+        f.sup.Timer1Timer();
+        EXPECT_EQ(f.sup.FPS_Shown(), sec.shown);
+        EXPECT_EQ(f.sup.FPS_Lost(), sec.want_lost) << sec.received << " / " << sec.shown;
+        EXPECT_EQ(f.sup.FPS_Received() - f.sup.FPS_Shown(), f.sup.FPS_Lost());
+    }
+}
+
 TEST(LinkSupervisor, UnstableLinkWarnsOnceAndGoesOn) {
     Supervision_Fixture f;
     f.st.CRC_Errors = 3;

@@ -44,6 +44,14 @@ INSTANTIATE_TEST_SUITE_P(
         // Halves away from zero; negative values keep the ladder of |x|.
         Format_Case{2.5, Kind_Time, 0, "3 nS"}, Format_Case{-2.5, Kind_Time, 0, "-3 nS"},
         Format_Case{-0.001, Kind_Time, 2, "0.00 nS"}, Format_Case{-1.5e6, Kind_Time, -2, "-1.5 mS"},
+        // Ties are decided on the 15-digit decimal text, not on the binary
+        // value just below it.
+        Format_Case{1.005, Kind_Time, 2, "1.01 nS"}, Format_Case{10.05, Kind_Frequency, -3, "10.1 Hz"},
+        Format_Case{-1.005, Kind_Time, 2, "-1.01 nS"}, Format_Case{1.0049999, Kind_Time, 2, "1.00 nS"},
+        Format_Case{1005, Kind_Frequency, -3, "1.01 KHz"}, Format_Case{2.675e6, Kind_Voltage, -3, "2.68 V"},
+        Format_Case{9.995, Kind_Time, 2, "10.00 nS"}, Format_Case{0.0005, Kind_Time, 3, "0.001 nS"},
+        Format_Case{0.0004, Kind_Time, 3, "0.000 nS"}, Format_Case{1e-20, Kind_Time, 2, "0.00 nS"},
+        Format_Case{123456.78, Kind_Time, 15, "123.456780000000000 uS"},
         // More decimals than significant digits ask for, and not finite.
         Format_Case{1e6, Kind_Time, 3, "1.000 mS"},
         Format_Case{std::numeric_limits<double>::infinity(), Kind_Time, 0, "..."},

@@ -180,6 +180,14 @@ TEST_F(Screen_Test, TextRowsAndColumns) {
     }
     ASSERT_NE(rc.Find_Text("Vdc = "), nullptr);
     EXPECT_EQ(rc.Find_Text("Vdc = ")->text, "Vdc = -78.13 mV");
+    // A frame received in one second and shown in the next: never a
+    // negative lost count.
+    in.FPS_Shown = 74;
+    in.FPS_Received = 73;
+    rc.Clear();
+    Record(rc);
+    ASSERT_NE(rc.Find_Text("FPS = "), nullptr);
+    EXPECT_EQ(rc.Find_Text("FPS = ")->text, "FPS = 74 (Lost = 0)");
 }
 
 TEST_F(Screen_Test, ClippedFrameAndWidePlotTexts) {
@@ -382,6 +390,58 @@ INSTANTIATE_TEST_SUITE_P(
         Readout_Case{"Noise", Gen_10uS_Noise, Gen_Mode_Sel::None, 100, 0, false,
                      "Noise (uniform spectrum 0..10 MHz)", nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tovan
+
+namespace tovan {
+namespace {
+
+// At the fastest time base a sample is several pixels wide: the step that
+// crosses the right edge is drawn (and clipped), so the trace reaches the
+// plot's right edge column for every trigger fraction and plot width.
+struct Edge_Case {
+    const char* name;
+    int mode;
+    int width;  // paint box width: 560 gives Div_W = 50, s = 10 at 50 nS/div
+};
+
+class Trace_Right_Edge : public ::testing::TestWithParam<Edge_Case> {};
+
+TEST_P(Trace_Right_Edge, ReachesTheLastColumnAt50ns) {
+    const Edge_Case& c = GetParam();
+    Screen_Renderer r;
+    r.Layout(c.width, 400);
+    const Plot_Geometry& g = r.State.Geo;
+    auto main = std::make_unique<Frame_Data>();
+    auto bg = std::make_unique<Frame_Data>();
+    Scope_Settings s;
+    s.Marker_Mode = 0;
+    s.Trace_Mode = c.mode;
+    s.Zero_Level = 127;
+    Device_Params p;
+    p.Time_Div_ns = 50;
+    p.Volts_Div_uV = 1000000;
+    test::Fill_Frame(*main, 1000, 1, [](int k) { return 120 + (k % 3) * 5; });
+    for (int frac = 0; frac <= 9; ++frac) {
+        main->Info.Trig_Frac = frac;
+        QImage img = test::Black_Image(c.width, 400);
+        Image_Canvas canvas(img);
+        r.Draw_Screen(canvas, *main, *bg, s, p, Screen_Inputs{});
+        const int edge = g.Plot_Left + g.Plot_W;
+        bool lit = false;
+        for (int y = g.Plot_Top; y <= g.Plot_Top + g.Plot_H; ++y) lit |= test::Px(img, edge, y) == s.Colors.Signal;
+        EXPECT_TRUE(lit) << "Trig_Frac " << frac << ", plot " << g.Plot_W;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fastest, Trace_Right_Edge,
+    ::testing::Values(Edge_Case{"Vectors500", Trace_Vectors, 560}, Edge_Case{"Sinxx500", Trace_Sinxx, 560},
+                      Edge_Case{"Vectors600", Trace_Vectors, 660}, Edge_Case{"Sinxx600", Trace_Sinxx, 660},
+                      Edge_Case{"Vectors700", Trace_Vectors, 760}, Edge_Case{"Sinxx700", Trace_Sinxx, 760},
+                      Edge_Case{"Sinxx900", Trace_Sinxx, 960}),
+    [](const ::testing::TestParamInfo<Edge_Case>& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace tovan

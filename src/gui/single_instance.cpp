@@ -4,23 +4,33 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QTimer>
+
+#include "app/runtime_dir.h"
 
 namespace tovan {
 
 namespace {
 constexpr qint64 Max_Message = 8 + Handoff_Max_Text;
+const QString Instance_Suffix = QStringLiteral("_Mutex_951413");
 }
 
 QString Single_Instance::Instance_Name(const QString& executable_path) {
-    return QFileInfo(executable_path).completeBaseName() + QStringLiteral("_Mutex_951413");
+    return QFileInfo(executable_path).completeBaseName() + Instance_Suffix;
 }
 
 Single_Instance::Single_Instance(const QString& name, const QString& dir, QObject* parent) : QObject(parent) {
     QString folder = dir;
-    if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty()) folder = QDir::tempPath();
+    if (folder.isEmpty()) {
+        // Never a shared folder such as /tmp: another user could hold the
+        // lock there, or receive the paths handed over.
+        QString app = name;
+        if (app.endsWith(Instance_Suffix)) app.chop(Instance_Suffix.size());
+        const Runtime_Dir r = Private_Runtime_Dir(app.toStdString());
+        folder = QString::fromStdString(r.path);
+        error_ = QString::fromStdString(r.error);
+    }
+    if (folder.isEmpty()) return;
     socket_path_ = QDir(folder).filePath(name);
     lock_ = std::make_unique<QLockFile>(socket_path_ + QStringLiteral(".lock"));
     // Only a dead owner makes the lock stale, never its age.
@@ -33,6 +43,15 @@ Single_Instance::~Single_Instance() {
 }
 
 Single_Instance::Role Single_Instance::Start() {
+    if (!lock_) return Role::Failed;
+    // A lock or socket someone else left in the folder is not ours to use,
+    // nor to remove.
+    std::string why;
+    if (!Owned_By_User((socket_path_ + QStringLiteral(".lock")).toStdString(), &why) ||
+        !Owned_By_User(socket_path_.toStdString(), &why)) {
+        error_ = QString::fromStdString(why);
+        return Role::Failed;
+    }
     if (!lock_->tryLock(0)) {
         return lock_->error() == QLockFile::LockFailedError ? Role::Secondary : Role::Failed;
     }

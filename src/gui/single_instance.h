@@ -18,7 +18,7 @@ class Single_Instance : public QObject {
     Q_OBJECT
 public:
     // name: executable name + "_Mutex_951413"; dir: a per-user folder
-    // (empty: the user's runtime folder).
+    // (empty: the user's private runtime folder, see Private_Runtime_Dir).
     explicit Single_Instance(const QString& name, const QString& dir = QString(), QObject* parent = nullptr);
     ~Single_Instance() override;
 
@@ -32,10 +32,13 @@ public:
     std::function<void(const Handoff_Record&)> on_handoff;
 
     QString Socket_Path() const { return socket_path_; }
+    // Why there is no single-instance rule (Failed), or empty.
+    QString Error() const { return error_; }
     static QString Instance_Name(const QString& executable_path);
 
 private:
     QString socket_path_;
+    QString error_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;
 };

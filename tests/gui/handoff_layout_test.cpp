@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 #include "gui/single_instance.h"
 #include "gui_test_support.h"
 
@@ -94,6 +96,49 @@ TEST(Single_Instance_Start, StaleSocketFileDoesNotBlock) {
     Single_Instance first(QStringLiteral("x_Mutex_951413"), dir.path());
     EXPECT_EQ(first.Start(), Single_Instance::Role::Primary);
     EXPECT_EQ(Single_Instance::Instance_Name(QStringLiteral("/opt/bin/scope")), QStringLiteral("scope_Mutex_951413"));
+}
+
+// Without XDG_RUNTIME_DIR, and with another user's folder where Qt would
+// look (/tmp/runtime-<user>), the lock and socket go to the user's own
+// private folder: the first start listens there and a second start reaches
+// it.
+TEST(Single_Instance_Start, PrivateFolderWithoutARuntimeDir) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QByteArray old_runtime = qgetenv("XDG_RUNTIME_DIR"), old_cache = qgetenv("XDG_CACHE_HOME");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(home.path()));
+    {
+        Single_Instance first(QStringLiteral("tovan1_Mutex_951413"));
+        ASSERT_EQ(first.Start(), Single_Instance::Role::Primary) << first.Error().toStdString();
+        EXPECT_TRUE(first.Socket_Path().startsWith(home.path() + QStringLiteral("/tovan1/run/")));
+        int received = 0;
+        first.on_handoff = [&](const Handoff_Record& r) { received += r.text == "/data/x.tvd"; };
+        Single_Instance second(QStringLiteral("tovan1_Mutex_951413"));
+        ASSERT_EQ(second.Start(), Single_Instance::Role::Secondary);
+        ASSERT_TRUE(second.Send({1, "/data/x.tvd"}));
+        QTRY_COMPARE_WITH_TIMEOUT(received, 1, 5000);
+    }
+    qputenv("XDG_RUNTIME_DIR", old_runtime);
+    if (old_cache.isEmpty()) qunsetenv("XDG_CACHE_HOME");
+    else qputenv("XDG_CACHE_HOME", old_cache);
+}
+
+// A lock file that another user left in the folder is refused, with the
+// reason, and never taken over.
+TEST(Single_Instance_Start, LockOfAnotherUserIsRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs to give a file away";
+    QTemporaryDir dir;
+    const QString lock = dir.filePath(QStringLiteral("x_Mutex_951413.lock"));
+    {
+        QFile f(lock);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    ASSERT_EQ(::chown(QFile::encodeName(lock).constData(), 65534, 65534), 0);
+    Single_Instance first(QStringLiteral("x_Mutex_951413"), dir.path());
+    EXPECT_EQ(first.Start(), Single_Instance::Role::Failed);
+    EXPECT_TRUE(first.Error().contains(QStringLiteral("owned by another user"))) << first.Error().toStdString();
+    EXPECT_TRUE(QFile::exists(lock));
 }
 
 class Layout : public Window_Test {

@@ -91,6 +91,13 @@ void Link_Supervisor::Timer1Timer() {
             } else {
                 if (!no_msg) env_.wait_ms(1200);
                 if (st.Device_Alive.load() || no_msg) {
+                    // What was seen during the waits came from the device
+                    // before its reload: this recovery answers it.
+                    st.Err_Link_Lost.store(false);
+                    st.Err_FPGA_Config.store(false);
+                    st.Err_Power_Fail.store(false);
+                    st.Err_FPGA_Lost.store(false);
+                    st.CRC_Errors.store(0);
                     st.FPGA_Load_Request.store(true);
                     env_.apply_settings();
                 } else {

@@ -145,16 +145,23 @@ bool Finish_Frame(Acq_State& st, const Device_Params& p, uint8_t check) {
         --ps.grace_frames;
         return true;
     }
+    // Bad frames are errors of a loaded FPGA only. Until the image is loaded
+    // and acknowledged (at start, and while a recovery runs) the device may
+    // repeat frames of its lost configuration; they must not count as link
+    // errors nor start another recovery.
+    const bool fpga_ok = st.FPGA_OK.load();
     if (check != x && x == ps.prev_xor) {
         if (++ps.repeat_count >= 2) {
-            st.Err_FPGA_Lost.store(true);
             ps.repeat_count = 0;
-            return false;
+            if (fpga_ok) {
+                st.Err_FPGA_Lost.store(true);
+                return false;
+            }
         }
     }
     ps.prev_xor = x;
     if (check != x) {
-        st.CRC_Errors.fetch_add(1);
+        if (fpga_ok) st.CRC_Errors.fetch_add(1);
         return true;
     }
     ps.repeat_count = 0;

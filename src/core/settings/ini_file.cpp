@@ -10,6 +10,7 @@
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #define TOVAN_POSIX 1
@@ -18,13 +19,11 @@
 namespace tovan {
 namespace {
 
-bool Equal_No_Case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
+std::string Lower(std::string_view a) {
+    std::string out(a);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -82,6 +81,9 @@ std::optional<int32_t> Parse_Ini_Integer(std::string_view t) {
 
 void Ini_File::Load_Text(std::string_view text) {
     sections_.clear();
+    index_.clear();
+    constexpr std::string_view Bom = "\xEF\xBB\xBF";
+    if (text.substr(0, Bom.size()) == Bom) text.remove_prefix(Bom.size());
     Section* current = nullptr;
     size_t pos = 0;
     while (pos <= text.size()) {
@@ -93,31 +95,80 @@ void Ini_File::Load_Text(std::string_view text) {
         if (line.front() == '[' && line.back() == ']') {
             const std::string_view name = Trim(line.substr(1, line.size() - 2));
             current = Find(name);
-            if (!current) {
-                sections_.push_back(Section{std::string(name), {}});
-                current = &sections_.back();
-            }
+            if (!current) current = &Add_Section(name);
             continue;
         }
         if (!current) continue;
         const size_t eq = line.find('=');
         if (eq == std::string_view::npos) {
-            current->entries.push_back(Entry{std::string(line), {}, false});
+            Add_Entry(*current, Entry{std::string(line), {}, false});
         } else {
-            current->entries.push_back(Entry{std::string(Trim(line.substr(0, eq))),
-                                             std::string(Trim(line.substr(eq + 1))), true});
+            Add_Entry(*current, Entry{std::string(Trim(line.substr(0, eq))), std::string(Trim(line.substr(eq + 1))),
+                                      true});
         }
     }
 }
 
-bool Ini_File::Load_File(const std::string& path) {
+bool Ini_File::Load_File(const std::string& path, Ini_Load_Failure* why) {
     sections_.clear();
-    std::ifstream f(path, std::ios::binary);
-    if (!f) return false;
-    std::ostringstream ss;
-    ss << f.rdbuf();
-    if (f.bad()) return false;
-    Load_Text(ss.str());
+    index_.clear();
+    Ini_Load_Failure failure = Ini_Load_Failure::None;
+    std::string text;
+#ifdef TOVAN_POSIX
+    // Opened without blocking (a FIFO would wait for a writer) and checked
+    // on the open descriptor, so the file read is the file checked.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        failure = errno == ENOENT || errno == ENOTDIR ? Ini_Load_Failure::Missing : Ini_Load_Failure::Read_Error;
+    } else {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            failure = Ini_Load_Failure::Read_Error;
+        } else if (!S_ISREG(st.st_mode)) {
+            failure = Ini_Load_Failure::Not_Regular_File;
+        } else if (static_cast<uint64_t>(st.st_size) > Max_Ini_File_Size) {
+            failure = Ini_Load_Failure::Too_Large;
+        } else {
+            // The size may change while reading: never take more than the limit.
+            text.resize(Max_Ini_File_Size + 1);
+            size_t got = 0;
+            while (got < text.size()) {
+                const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+                if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+                if (n < 0) {
+                    failure = Ini_Load_Failure::Read_Error;
+                    break;
+                }
+                if (n == 0) break;
+                got += static_cast<size_t>(n);
+            }
+            text.resize(got);
+            if (got > Max_Ini_File_Size) failure = Ini_Load_Failure::Too_Large;
+        }
+        ::close(fd);
+    }
+#else
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status st = fs::status(path, ec);
+    if (!fs::exists(st)) {
+        failure = Ini_Load_Failure::Missing;
+    } else if (!fs::is_regular_file(st)) {
+        failure = Ini_Load_Failure::Not_Regular_File;
+    } else if (fs::file_size(path, ec) > Max_Ini_File_Size) {
+        failure = Ini_Load_Failure::Too_Large;
+    } else {
+        std::ifstream f(path, std::ios::binary);
+        std::ostringstream ss;
+        if (f) ss << f.rdbuf();
+        if (!f || f.bad()) failure = Ini_Load_Failure::Read_Error;
+        else text = ss.str();
+        if (text.size() > Max_Ini_File_Size) failure = Ini_Load_Failure::Too_Large;
+    }
+#endif
+    if (why) *why = failure;
+    if (failure != Ini_Load_Failure::None) return false;
+    Load_Text(text);
     return true;
 }
 
@@ -142,15 +193,29 @@ std::string Ini_File::Text() const {
 }
 
 Ini_File::Section* Ini_File::Find(std::string_view name) {
-    for (Section& s : sections_)
-        if (Equal_No_Case(s.name, name)) return &s;
-    return nullptr;
+    const auto it = index_.find(Lower(name));
+    return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 const Ini_File::Section* Ini_File::Find(std::string_view name) const {
-    for (const Section& s : sections_)
-        if (Equal_No_Case(s.name, name)) return &s;
-    return nullptr;
+    const auto it = index_.find(Lower(name));
+    return it == index_.end() ? nullptr : &sections_[it->second];
+}
+
+Ini_File::Section& Ini_File::Add_Section(std::string_view name) {
+    index_.emplace(Lower(name), sections_.size());
+    sections_.push_back(Section{std::string(name), {}, {}});
+    return sections_.back();
+}
+
+void Ini_File::Add_Entry(Section& s, Entry e) {
+    if (e.has_value) s.keys.emplace(Lower(e.key), s.entries.size());  // the first one stays
+    s.entries.push_back(std::move(e));
+}
+
+const Ini_File::Entry* Ini_File::Find_Key(const Section& s, std::string_view key) {
+    const auto it = s.keys.find(Lower(key));
+    return it == s.keys.end() ? nullptr : &s.entries[it->second];
 }
 
 bool Ini_File::Has_Section(std::string_view section) const { return Find(section) != nullptr; }
@@ -162,17 +227,21 @@ std::vector<std::string> Ini_File::Section_Names() const {
 }
 
 void Ini_File::Erase_Section(std::string_view section) {
-    sections_.erase(std::remove_if(sections_.begin(), sections_.end(),
-                                   [&](const Section& s) { return Equal_No_Case(s.name, section); }),
-                    sections_.end());
+    const auto it = index_.find(Lower(section));
+    if (it == index_.end()) return;
+    const size_t gone = it->second;
+    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(gone));
+    index_.erase(it);
+    for (auto& [name, i] : index_)
+        if (i > gone) --i;
 }
 
 std::optional<std::string> Ini_File::Read_String(std::string_view section, std::string_view key) const {
     const Section* s = Find(section);
     if (!s) return std::nullopt;
-    for (const Entry& e : s->entries)
-        if (e.has_value && Equal_No_Case(e.key, key)) return e.value;
-    return std::nullopt;
+    const Entry* e = Find_Key(*s, key);
+    if (!e) return std::nullopt;
+    return e->value;
 }
 
 int32_t Ini_File::Read_Integer(std::string_view section, std::string_view key, int32_t def) const {
@@ -187,17 +256,12 @@ bool Ini_File::Read_Bool(std::string_view section, std::string_view key, bool de
 
 void Ini_File::Write_String(std::string_view section, std::string_view key, std::string_view value) {
     Section* s = Find(section);
-    if (!s) {
-        sections_.push_back(Section{std::string(section), {}});
-        s = &sections_.back();
+    if (!s) s = &Add_Section(section);
+    if (const Entry* e = Find_Key(*s, key)) {
+        s->entries[static_cast<size_t>(e - s->entries.data())].value = std::string(value);
+        return;
     }
-    for (Entry& e : s->entries) {
-        if (e.has_value && Equal_No_Case(e.key, key)) {
-            e.value = std::string(value);
-            return;
-        }
-    }
-    s->entries.push_back(Entry{std::string(key), std::string(value), true});
+    Add_Entry(*s, Entry{std::string(key), std::string(value), true});
 }
 
 void Ini_File::Write_Integer(std::string_view section, std::string_view key, int32_t value) {
@@ -208,15 +272,68 @@ void Ini_File::Write_Bool(std::string_view section, std::string_view key, bool v
     Write_String(section, key, value ? "1" : "0");
 }
 
+#ifdef TOVAN_POSIX
+namespace {
+
+// Where a write of `path` must go: the path itself, or the end of its chain
+// of links. Only a regular file or a path that does not exist yet will do.
+std::string Resolve_Write_Target(const std::filesystem::path& path, std::filesystem::path& target) {
+    namespace fs = std::filesystem;
+    target = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0) {
+            if (errno == ENOENT) return {};  // created as a regular file
+            return path.string() + ": " + std::strerror(errno);
+        }
+        if (S_ISREG(st.st_mode)) return {};
+        if (!S_ISLNK(st.st_mode)) return path.string() + ": " + std::strerror(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        std::error_code ec;
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec) return path.string() + ": " + ec.message();
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return path.string() + ": " + std::strerror(ELOOP);
+}
+
+// Temporary files "<name>.tmp<pid>" of writes whose process is gone.
+void Remove_Stale_Temporaries(const std::filesystem::path& target) {
+    namespace fs = std::filesystem;
+    const std::string prefix = target.filename().string() + ".tmp";
+    const fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    std::error_code ec;
+    fs::directory_iterator it(dir, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string digits = name.substr(prefix.size());
+        if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+        const pid_t pid = static_cast<pid_t>(std::stol(digits));
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(pid, 0) == 0 || errno != ESRCH) continue;  // still running, or not ours to know
+        struct stat st {};
+        if (::lstat(it->path().c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(it->path().c_str());
+    }
+}
+
+}  // namespace
+#endif
+
 std::string Write_File_Atomically(const std::string& path, std::string_view content) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    // Write through a link to the file it names, so the link stays.
     fs::path target(path);
+#ifdef TOVAN_POSIX
+    // Write through a link to the file it names, so the link stays.
+    if (std::string err = Resolve_Write_Target(fs::path(path), target); !err.empty()) return err;
+    Remove_Stale_Temporaries(target);
+#else
     if (fs::is_symlink(target, ec)) {
         const fs::path resolved = fs::weakly_canonical(target, ec);
         if (!ec) target = resolved;
     }
+    if (fs::exists(target, ec) && !fs::is_regular_file(target, ec)) return path + ": not a regular file";
+#endif
     fs::path tmp = target;
     tmp += ".tmp";
 #ifdef TOVAN_POSIX
@@ -229,7 +346,7 @@ std::string Write_File_Atomically(const std::string& path, std::string_view cont
         mode = old_stat.st_mode & 07777;
     }
     tmp += std::to_string(::getpid());
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return path + ": " + std::strerror(errno);
     ::fchmod(fd, mode);
     size_t done = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/numeric.h"
+#include "i18n/settings_file_texts.h"
 #include "settings/ini_file.h"
 
 #if defined(__unix__) || defined(__APPLE__)
@@ -378,10 +379,25 @@ void Write_Entry(Ini_File& ini, const Entry& e, const Scope_Settings& s, const S
 
 }  // namespace
 
-void Read_Settings(const std::string& path, bool full, Scope_Settings& s) {
+Ini_Load_Failure Read_Settings(const std::string& path, bool full, Scope_Settings& s) {
     Ini_File ini;
-    ini.Load_File(path);
+    Ini_Load_Failure why = Ini_Load_Failure::None;
+    ini.Load_File(path, &why);
     Read_Settings(ini, full, s);
+    return why;
+}
+
+std::string Ini_Load_Message(Ini_Load_Failure why, const std::string& path, bool lang_russian) {
+    const Text_Pair* reason = nullptr;
+    switch (why) {
+        case Ini_Load_Failure::None:
+        case Ini_Load_Failure::Missing: return {};
+        case Ini_Load_Failure::Not_Regular_File: reason = &Txt_Ini_Not_Regular; break;
+        case Ini_Load_Failure::Too_Large: reason = &Txt_Ini_Too_Large; break;
+        case Ini_Load_Failure::Read_Error: reason = &Txt_Ini_Read_Error; break;
+    }
+    return std::string(Txt_Ini_Not_Read(lang_russian)) + path + (*reason)(lang_russian) +
+           Txt_Ini_Defaults_Used(lang_russian);
 }
 
 void Read_Settings(const Ini_File& ini, bool full, Scope_Settings& s) {
@@ -396,9 +412,11 @@ std::string Write_Settings(const std::string& path, bool full, const Scope_Setti
     Ini_File ini;
     // Sections the writer keeps ("System", unknown ones) must not be lost
     // because the old file could not be read.
-    std::error_code exists_ec;
-    if (!ini.Load_File(path) && std::filesystem::exists(path, exists_ec))
-        return path + ": cannot read the existing file";
+    Ini_Load_Failure why = Ini_Load_Failure::None;
+    if (!ini.Load_File(path, &why) && why != Ini_Load_Failure::Missing)
+        return path + (why == Ini_Load_Failure::Not_Regular_File ? ": not a regular file"
+                       : why == Ini_Load_Failure::Too_Large  ? ": the existing file is too large to keep"
+                                                             : ": cannot read the existing file");
     const char* erased = nullptr;
     for (const Entry& e : Settings_Table()) {
         if (std::string_view(e.section) == Kept_Section || e.section == erased) continue;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "settings/ini_file.h"
 #include "settings/scope_settings.h"
 
 namespace tovan {
@@ -26,7 +27,8 @@ struct System_Info {
 // Reads every key into the record (a missing file or key leaves the value
 // as it is, or takes the fixed default where one is given). Does not
 // apply the settings: the caller runs Apply_Settings afterwards.
-void Read_Settings(const std::string& path, bool full, Scope_Settings& s);
+// Returns why the file could not be read (Missing is no error: defaults).
+Ini_Load_Failure Read_Settings(const std::string& path, bool full, Scope_Settings& s);
 class Ini_File;
 void Read_Settings(const Ini_File& ini, bool full, Scope_Settings& s);
 
@@ -36,6 +38,10 @@ void Read_Settings(const Ini_File& ini, bool full, Scope_Settings& s);
 // error text, empty on success; on failure the old file stays as it was.
 std::string Write_Settings(const std::string& path, bool full, const Scope_Settings& s,
                            const System_Info& info);
+
+// The message for a settings file that exists but could not be read;
+// empty for None and Missing.
+std::string Ini_Load_Message(Ini_Load_Failure why, const std::string& path, bool lang_russian);
 
 // A boolean key of section "System" (e.g. "Demo"); false when absent.
 bool Read_System_Flag(const std::string& path, const char* key);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "support/fake_usb_link.h"
 #include "support/scripted_prompts.h"
 
@@ -21,6 +23,7 @@ struct Supervision_Fixture {
     Ft_Status open_result = Ft_Ok;
     bool alive_after_open = true;  // the device announces itself after the reset
     bool no_msg = false;
+    std::function<void()> during_wait;  // what the thread does meanwhile
     Link_Supervisor sup{Link_Supervisor::Env{
         &link,
         &st,
@@ -41,6 +44,7 @@ struct Supervision_Fixture {
         [this] { log.push_back("release"); },
         [this](int ms) {
             log.push_back("wait " + std::to_string(ms));
+            if (during_wait) during_wait();
             if (ms == 1200 && alive_after_open) st.Device_Alive = true;
         },
         [this](bool busy) { log.push_back(busy ? "busy" : "idle"); },
@@ -125,6 +129,27 @@ TEST(LinkSupervisor, UnstableLinkWarnsOnceAndGoesOn) {
     EXPECT_TRUE(f.st.FPGA_OK);
     f.sup.Timer1Timer();
     EXPECT_EQ(f.prompts.shown.size(), 1u);
+}
+
+// What the acquisition thread saw while the recovery waited (frames the
+// device repeats before its reload) is answered by that recovery: the next
+// tick asks nothing and resets nothing.
+TEST(LinkSupervisor, ErrorsSeenDuringTheRecoveryWaitsStartNoSecondRecovery) {
+    Supervision_Fixture f;
+    f.prompts.answers = {Prompt_Answer::Yes};
+    f.during_wait = [&f] {
+        f.st.Err_FPGA_Lost = true;
+        f.st.CRC_Errors = 10;
+    };
+    f.st.Err_FPGA_Lost = true;
+    f.sup.Timer1Timer();
+    ASSERT_EQ(f.prompts.shown.size(), 1u);
+    EXPECT_TRUE(f.st.FPGA_Load_Request);
+    f.during_wait = nullptr;
+    f.sup.Timer1Timer();
+    EXPECT_EQ(f.prompts.shown.size(), 1u);
+    EXPECT_EQ(f.sup.CRC_Errors_PS(), 0u);
+    EXPECT_EQ(f.link.Count_Of("Cycle_Port"), 1);
 }
 
 enum class Fault { Link_Lost, FPGA_Config, Power_Fail, FPGA_Lost };

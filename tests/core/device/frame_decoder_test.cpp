@@ -98,6 +98,7 @@ protected:
         p.Frame_PPM = -7;
         st->Seq_Counter = Seq;
         st->Run_State = true;
+        st->FPGA_OK = true;  // frames come after a load
     }
     bool Feed(const Bytes& b) { return Parse_Bytes(*st, p, b); }
     const Frame_Info& Info() const { return st->Frame->Info; }
@@ -187,6 +188,22 @@ TEST_F(Decoder, RepeatedBadXorMeansFpgaLost) {
         EXPECT_TRUE(Feed(good));
         EXPECT_EQ(st->Frames_Total.load(), c.frames + 1);
     }
+}
+
+// Before the FPGA is loaded (at start, or while a recovery waits for the
+// device) repeated bad frames are neither link errors nor a lost FPGA.
+TEST_F(Decoder, BadFramesBeforeTheLoadAreNoErrors) {
+    Bytes bad = Wire(Pattern(1000), Make_Status(0, F_One_Value));
+    bad.back() ^= 0x01;
+    const Bytes good = Wire(Pattern(1000), Make_Status(0, F_One_Value));
+    st->FPGA_OK = false;
+    Bytes all;
+    for (int i = 0; i < 6; ++i) all.insert(all.end(), bad.begin(), bad.end());
+    all.insert(all.end(), good.begin(), good.end());
+    EXPECT_TRUE(Feed(all));
+    EXPECT_FALSE(st->Err_FPGA_Lost.load());
+    EXPECT_EQ(st->CRC_Errors.load(), 0u);
+    EXPECT_EQ(st->Frames_Total.load(), 1u);
 }
 
 // After a new configuration, frames of the old record length that were on

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -13,6 +14,7 @@
 
 #if defined(__linux__)
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -662,8 +664,153 @@ TEST(SettingsFile, KilledWriterLeavesOldOrNewFile) {
         const std::string now = Read_Text(path);
         ASSERT_TRUE(now == a || now == b) << "round " << round << ": " << now.size() << " bytes";
     }
+    // The next normal write clears what the killed writers left behind.
+    ASSERT_EQ(Write_File_Atomically(path, a), "");
+    for (const auto& e : fs::directory_iterator(dir.Path()))
+        EXPECT_EQ(e.path().filename().string(), "kill.ini") << "left behind: " << e.path();
+}
+
+// Temporary files of this file whose process is gone are removed; those of
+// a running process, and names that only look alike, stay.
+TEST(SettingsFile, StaleTemporariesOfGoneProcessesAreRemoved) {
+    Temp_Dir dir;
+    const std::string path = dir.File("t.ini");
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string stale = path + ".tmp" + std::to_string(gone);
+    const std::string running = path + ".tmp" + std::to_string(::getppid());
+    const std::string other = path + ".tmpnotes", foreign = dir.File("u.ini.tmp" + std::to_string(gone));
+    for (const auto& f : {stale, running, other, foreign}) Write_Text(f, "x");
+    ASSERT_EQ(Write_Settings(path, true, Scope_Settings{}, {}), "");
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(other));
+    EXPECT_TRUE(fs::exists(foreign));
+}
+
+// Settings paths that are not a plain file: reading never blocks and never
+// takes more than the size limit; writing never replaces anything that is
+// not a regular file, and never a file it could not read.
+TEST(SettingsFile, HostilePaths) {
+    struct Case {
+        const char* name;
+        std::function<std::string(const Temp_Dir&)> make;  // returns the path to use
+        Ini_Load_Failure read;
+        bool write_ok;
+    };
+    const std::string big(2u << 20, ';');
+    const Case cases[] = {
+        {"link to a device node", [](const Temp_Dir& d) {
+             fs::create_symlink("/dev/zero", d.File("dev.ini"));
+             return d.File("dev.ini");
+         }, Ini_Load_Failure::Not_Regular_File, false},
+        {"FIFO", [](const Temp_Dir& d) {
+             ::mkfifo(d.File("fifo.ini").c_str(), 0600);
+             return d.File("fifo.ini");
+         }, Ini_Load_Failure::Not_Regular_File, false},
+        {"link to a FIFO", [](const Temp_Dir& d) {
+             ::mkfifo(d.File("fifo").c_str(), 0600);
+             fs::create_symlink(d.File("fifo"), d.File("lf.ini"));
+             return d.File("lf.ini");
+         }, Ini_Load_Failure::Not_Regular_File, false},
+        {"folder", [](const Temp_Dir& d) {
+             fs::create_directory(d.File("dir.ini"));
+             return d.File("dir.ini");
+         }, Ini_Load_Failure::Not_Regular_File, false},
+        {"link to a folder", [](const Temp_Dir& d) {
+             fs::create_directory(d.File("sub"));
+             fs::create_symlink(d.File("sub"), d.File("ld.ini"));
+             return d.File("ld.ini");
+         }, Ini_Load_Failure::Not_Regular_File, false},
+        {"2 MB file", [&big](const Temp_Dir& d) {
+             Write_Text(d.File("big.ini"), "[Common]\nRussian=" + std::to_string(!Scope_Settings{}.Russian) + "\n" + big);
+             return d.File("big.ini");
+         }, Ini_Load_Failure::Too_Large, false},
+        {"dangling link", [](const Temp_Dir& d) {
+             fs::create_symlink("target.ini", d.File("dangling.ini"));
+             return d.File("dangling.ini");
+         }, Ini_Load_Failure::Missing, true},
+        {"chain of links to a file", [](const Temp_Dir& d) {
+             Write_Text(d.File("real.ini"), "[Common]\nRussian=1\n");
+             fs::create_symlink("real.ini", d.File("l1.ini"));
+             fs::create_symlink(d.File("l1.ini"), d.File("l2.ini"));
+             return d.File("l2.ini");
+         }, Ini_Load_Failure::None, true},
+        {"loop of links", [](const Temp_Dir& d) {
+             fs::create_symlink("b.ini", d.File("a.ini"));
+             fs::create_symlink("a.ini", d.File("b.ini"));
+             return d.File("a.ini");
+         }, Ini_Load_Failure::Read_Error, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Temp_Dir dir;
+        const std::string path = c.make(dir);
+        const auto before = fs::symlink_status(path).type();
+        Scope_Settings s;
+        EXPECT_EQ(Read_Settings(path, true, s), c.read);
+        if (c.read != Ini_Load_Failure::None) {
+            EXPECT_EQ(s.Russian, Scope_Settings{}.Russian);
+        }
+        EXPECT_EQ(Ini_Load_Message(c.read, path, false).empty(),
+                  c.read == Ini_Load_Failure::None || c.read == Ini_Load_Failure::Missing);
+        if (std::string(c.name) == "link to a device node") continue;  // never written, even by mistake
+        const std::string err = Write_Settings(path, true, s, {});
+        EXPECT_EQ(err.empty(), c.write_ok) << err;
+        EXPECT_EQ(fs::symlink_status(path).type(), before);
+    }
+}
+
+TEST(SettingsFile, DanglingLinkCreatesTheFileWhereItPoints) {
+    Temp_Dir dir;
+    fs::create_symlink("target.ini", dir.File("link.ini"));
+    ASSERT_EQ(Write_Settings(dir.File("link.ini"), true, Scope_Settings{}, {}), "");
+    EXPECT_TRUE(fs::is_symlink(dir.File("link.ini")));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir.File("target.ini"))));
+}
+
+TEST(SettingsFile, OversizedFileIsNeitherReadNorReplaced) {
+    Temp_Dir dir;
+    const std::string path = dir.File("big.ini");
+    const bool other_language = !Scope_Settings{}.Russian;
+    const std::string text = "[Common]\nRussian=" + std::to_string(other_language) + "\n" +
+                             std::string(Max_Ini_File_Size, ';');
+    Write_Text(path, text);
+    Scope_Settings s;
+    EXPECT_EQ(Read_Settings(path, true, s), Ini_Load_Failure::Too_Large);
+    EXPECT_NE(s.Russian, other_language);
+    EXPECT_NE(Write_Settings(path, true, s, {}), "");
+    EXPECT_EQ(Read_Text(path), text);
 }
 #endif
+
+TEST(IniFile, ByteOrderMarkIsSkipped) {
+    Ini_File ini;
+    ini.Load_Text("\xEF\xBB\xBF[Common]\r\nRussian=1\r\n");
+    EXPECT_EQ(ini.Read_Integer("Common", "Russian", 0), 1);
+}
+
+// Many sections and keys: lookups by name stay right whatever the count,
+// merged duplicates included, and erasing keeps the rest reachable.
+TEST(IniFile, ManySections) {
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += "[S" + std::to_string(i) + "]\nk=" + std::to_string(i) + "\n";
+    text += "[s7]\nk=dup\nj=7\n";
+    Ini_File ini;
+    ini.Load_Text(text);
+    EXPECT_EQ(ini.Section_Names().size(), 20000u);
+    EXPECT_EQ(ini.Read_String("S7", "K"), "7");  // the first key stays
+    EXPECT_EQ(ini.Read_String("s7", "j"), "7");
+    ini.Erase_Section("S3");
+    EXPECT_FALSE(ini.Has_Section("s3"));
+    EXPECT_EQ(ini.Read_String("S19999", "k"), "19999");
+    ini.Write_String("S4", "k", "new");
+    ini.Write_String("New", "x", "1");
+    EXPECT_EQ(ini.Read_String("s4", "K"), "new");
+    EXPECT_EQ(ini.Section_Names().back(), "New");
+}
 
 TEST(MainIni, BesideTheExecutableWhenWritable) {
     Temp_Dir dir;

@@ -1,6 +1,8 @@
 #include "gui/qt_prompts.h"
 
+#include <QDesktopServices>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace tovan {
 
@@ -25,6 +27,10 @@ Prompt_Answer Qt_Prompts::Message_Box(const std::string& title, const std::strin
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return Prompt_Answer::Ok;
+}
+
+bool Qt_Prompts::Open_Document(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 }  // namespace tovan

@@ -13,6 +13,7 @@ public:
     void Set_Parent(QWidget* parent) { parent_ = parent; }
     Prompt_Answer Message_Box(const std::string& title, const std::string& text, Prompt_Icon icon,
                               Prompt_Buttons buttons) override;
+    bool Open_Document(const std::string& path) override;
 
 private:
     QPointer<QWidget> parent_;

@@ -208,8 +208,9 @@ void Ini_File::Write_Bool(std::string_view section, std::string_view key, bool v
     Write_String(section, key, value ? "1" : "0");
 }
 
-std::string Write_File_Atomically(const std::string& path, std::string_view content) {
+File_Error Write_File_Atomically(const std::string& path, std::string_view content) {
     namespace fs = std::filesystem;
+    auto failed = [&path](std::error_code reason) { return File_Error{File_Fault::Cannot_Write, path, reason}; };
     std::error_code ec;
     // Write through a link to the file it names, so the link stays.
     fs::path target(path);
@@ -225,19 +226,19 @@ std::string Write_File_Atomically(const std::string& path, std::string_view cont
     mode_t mode = 0644;
     struct stat old_stat {};
     if (::stat(target.c_str(), &old_stat) == 0) {
-        if (::access(target.c_str(), W_OK) != 0) return path + ": " + std::strerror(errno);
+        if (::access(target.c_str(), W_OK) != 0) return failed(std::error_code(errno, std::generic_category()));
         mode = old_stat.st_mode & 07777;
     }
     tmp += std::to_string(::getpid());
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0) return path + ": " + std::strerror(errno);
+    if (fd < 0) return failed(std::error_code(errno, std::generic_category()));
     ::fchmod(fd, mode);
     size_t done = 0;
     while (done < content.size()) {
         const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            const std::string err = path + ": " + std::strerror(errno);
+            const File_Error err = failed(std::error_code(errno, std::generic_category()));
             ::close(fd);
             ::unlink(tmp.c_str());
             return err;
@@ -245,20 +246,20 @@ std::string Write_File_Atomically(const std::string& path, std::string_view cont
         done += static_cast<size_t>(n);
     }
     if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const std::string err = path + ": " + std::strerror(errno);
+        const File_Error err = failed(std::error_code(errno, std::generic_category()));
         ::unlink(tmp.c_str());
         return err;
     }
 #else
     {
         std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        if (!f) return path + ": cannot create " + tmp.string();
+        if (!f) return failed({});
         f.write(content.data(), static_cast<std::streamsize>(content.size()));
         f.flush();
         if (!f) {
             std::error_code ignore;
             fs::remove(tmp, ignore);
-            return path + ": write error";
+            return failed(std::make_error_code(std::errc::io_error));
         }
     }
 #endif
@@ -266,7 +267,7 @@ std::string Write_File_Atomically(const std::string& path, std::string_view cont
     if (ec) {
         std::error_code ignore;
         fs::remove(tmp, ignore);
-        return path + ": " + ec.message();
+        return failed(ec);
     }
     return {};
 }

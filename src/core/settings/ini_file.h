@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/file_error.h"
+
 namespace tovan {
 
 class Ini_File {
@@ -60,8 +62,8 @@ std::optional<int32_t> Parse_Ini_Integer(std::string_view text);
 
 // Writes `content` to `path` so that the file is either the old or the new
 // one at every moment: a temporary file in the same folder, flushed to
-// disk, then renamed over the old file. Returns an error text, empty on
-// success; on failure the old file is untouched.
-std::string Write_File_Atomically(const std::string& path, std::string_view content);
+// disk, then renamed over the old file. Returns the error (none on
+// success); on failure the old file is untouched.
+File_Error Write_File_Atomically(const std::string& path, std::string_view content);
 
 }  // namespace tovan

@@ -166,14 +166,14 @@ void Read_Settings(const Ini_File& ini, bool full, Scope_Settings& s) {
     Sanitize_Settings(s);
 }
 
-std::string Write_Settings(const std::string& path, bool full, const Scope_Settings& s,
-                           const System_Info& info) {
+File_Error Write_Settings(const std::string& path, bool full, const Scope_Settings& s,
+                          const System_Info& info) {
     Ini_File ini;
     // Sections the writer keeps ("System", unknown ones) must not be lost
     // because the old file could not be read.
     std::error_code exists_ec;
     if (!ini.Load_File(path) && std::filesystem::exists(path, exists_ec))
-        return path + ": cannot read the existing file";
+        return File_Error{File_Fault::Cannot_Read_Existing, path, {}};
     for (const char* section : {"Common", "Scope", "Trigger", "Calibrate", "Generator", "FFT", "Colors"})
         ini.Erase_Section(section);
 

@@ -211,7 +211,7 @@ TEST(SettingsFile, RoundTripInBothModes) {
         const Scope_Settings written = Random_Settings(seed);
         for (bool full : {true, false}) {
             const std::string path = dir.File(full ? "main.ini" : "saved.tvs");
-            ASSERT_EQ(Write_Settings(path, full, written, {}), "");
+            ASSERT_FALSE(Write_Settings(path, full, written, {}));
             Scope_Settings read;  // a fresh window
             Read_Settings(path, full, read);
             Expect_Common_Equal(written, read);
@@ -260,7 +260,7 @@ TEST(SettingsFile, SystemSectionRules) {
     info.tdc_fall = 21;
     info.vcc_10mV = 505;
     Scope_Settings s;
-    ASSERT_EQ(Write_Settings(path, true, s, info), "");
+    ASSERT_FALSE(Write_Settings(path, true, s, info));
 
     Ini_File ini;
     ASSERT_TRUE(ini.Load_File(path));
@@ -278,7 +278,7 @@ TEST(SettingsFile, SystemSectionRules) {
                                                              "Calibrate", "Generator", "FFT", "Colors"}));
 
     // A later run without a device keeps what the earlier one learnt.
-    ASSERT_EQ(Write_Settings(path, true, s, {}), "");
+    ASSERT_FALSE(Write_Settings(path, true, s, {}));
     ASSERT_TRUE(ini.Load_File(path));
     EXPECT_EQ(ini.Read_String("System", "Ser_Num"), "~FFAB030201~");
     EXPECT_EQ(ini.Read_String("System", "Vcc"), "~5.05~");
@@ -298,7 +298,7 @@ TEST(SettingsFile, TriggerLevelSplit) {
     const std::string path = dir.File("t.ini");
     Scope_Settings s;
     s.Trig_Level = 127.5;
-    ASSERT_EQ(Write_Settings(path, true, s, {}), "");
+    ASSERT_FALSE(Write_Settings(path, true, s, {}));
     Ini_File ini;
     ini.Load_File(path);
     EXPECT_EQ(ini.Read_String("Trigger", "Level"), "127");
@@ -390,8 +390,10 @@ TEST(SettingsFile, FailedWriteKeepsTheOldFile) {
     // The temporary file cannot be created (a folder stands in its way),
     // which fails for every user, root included.
     fs::create_directory(path + ".tmp" + std::to_string(::getpid()));
-    const std::string err = Write_Settings(path, true, Scope_Settings{}, {});
-    EXPECT_NE(err.find("ro.ini"), std::string::npos) << err;
+    const File_Error err = Write_Settings(path, true, Scope_Settings{}, {});
+    EXPECT_EQ(err.fault, File_Fault::Cannot_Write);
+    EXPECT_EQ(err.path, path);
+    EXPECT_TRUE(err.reason);  // the system's reason travels with the error
     EXPECT_EQ(Read_Text(path), "[Scope]\nZero=1\n");
 }
 
@@ -402,7 +404,9 @@ TEST(SettingsFile, ReadOnlyFileIsNotReplaced) {
     const std::string path = dir.File("locked.ini");
     Write_Text(path, "[Scope]\nZero=1\n");
     fs::permissions(path, fs::perms::owner_read);
-    EXPECT_NE(Write_Settings(path, true, Scope_Settings{}, {}), "");
+    const File_Error err = Write_Settings(path, true, Scope_Settings{}, {});
+    EXPECT_EQ(err.fault, File_Fault::Cannot_Write);
+    EXPECT_EQ(err.reason, std::errc::permission_denied);
     EXPECT_EQ(Read_Text(path), "[Scope]\nZero=1\n");
 }
 
@@ -412,7 +416,7 @@ TEST(SettingsFile, WritesThroughALinkAndKeepsTheMode) {
     Write_Text(real, "[System]\nMine=1\n");
     fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
     fs::create_symlink(real, link);
-    ASSERT_EQ(Write_Settings(link, true, Scope_Settings{}, {}), "");
+    ASSERT_FALSE(Write_Settings(link, true, Scope_Settings{}, {}));
     EXPECT_TRUE(fs::is_symlink(link));
     Ini_File ini;
     ASSERT_TRUE(ini.Load_File(real));
@@ -425,14 +429,14 @@ TEST(SettingsFile, UnreadableOldFileIsKept) {
     Temp_Dir dir;
     const std::string path = dir.File("dir.ini");
     fs::create_directory(path);  // exists, but reads as no file
-    EXPECT_NE(Write_Settings(path, true, Scope_Settings{}, {}), "");
+    EXPECT_TRUE(Write_Settings(path, true, Scope_Settings{}, {}));
     EXPECT_TRUE(fs::is_directory(path));
 }
 #endif
 
 TEST(SettingsFile, WriteIntoMissingFolderReportsError) {
     Temp_Dir dir;
-    EXPECT_NE(Write_Settings(dir.File("no/such/folder/x.ini"), true, Scope_Settings{}, {}), "");
+    EXPECT_TRUE(Write_Settings(dir.File("no/such/folder/x.ini"), true, Scope_Settings{}, {}));
 }
 
 #if defined(__linux__)
@@ -441,7 +445,7 @@ TEST(SettingsFile, KilledWriterLeavesOldOrNewFile) {
     Temp_Dir dir;
     const std::string path = dir.File("kill.ini");
     const std::string a(200000, 'a'), b(300000, 'b');
-    ASSERT_EQ(Write_File_Atomically(path, a), "");
+    ASSERT_FALSE(Write_File_Atomically(path, a));
     std::mt19937 rng(5);
     for (int round = 0; round < 20; ++round) {
         const pid_t child = ::fork();

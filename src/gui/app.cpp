@@ -135,6 +135,7 @@ Main_Window_Hooks App::Make_Hooks() {
 void App::Start(Single_Instance* instance) {
     window_ = std::make_unique<Main_Window>(*inst_, *prompts_, Make_Hooks());
     qt_prompts_.Set_Parent(window_.get());
+    qt_prompts_.Set_Language([this] { return inst_->Settings.Russian; });
     inst_->State.Redraw_Request.store(true);
     inst_->Refresh_View();  // parameters once before anything runs; no device command yet
     window_->Sync_Controls();

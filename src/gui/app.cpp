@@ -13,6 +13,8 @@
 #include "display/mouse.h"
 #include "display/trace.h"
 #include "gui/single_instance.h"
+#include "i18n/file_texts.h"
+#include "i18n/window_texts.h"
 #include "settings/settings_file.h"
 
 namespace tovan {
@@ -63,7 +65,7 @@ App::App(const QStringList& args, Prompts* prompts)
     }
     FPGA_Image image = Find_FPGA_Image(options_.fpga_image,
                                        QFileInfo(QString::fromStdString(exe_path_)).absolutePath().toStdString());
-    if (!image.error.empty()) fpga_image_error_ = "FPGA image: " + image.error;
+    fpga_image_error_ = image.error;
 
     Device_Session::Hooks hooks;
     hooks.sync_draw = [this] { handoff_->Run_Blocking(); };
@@ -96,7 +98,7 @@ Main_Window_Hooks App::Make_Hooks() {
     h.show_link_error = [this](Link_Button) { session_->Show_Link_Error(); };
     h.screen_image = [this]() -> const QImage* { return screen_.isNull() ? nullptr : &screen_; };
     h.display_resized = [this](QSize size) { Display_Resized(size); };
-    h.display_mouse = [this](QMouseEvent* e) { Display_Mouse(e); };
+    h.display_mouse = [this](QMouseEvent* e) { return Display_Mouse(e); };
     h.trigger_position = [this] {
         std::lock_guard lock(inst_->State.Data_Mutex);
         return static_cast<int>(inst_->State.Frame->Info.Trig_Index);
@@ -114,8 +116,13 @@ Main_Window_Hooks App::Make_Hooks() {
     h.on_first_activation = [this] {
         // A named image that cannot be used is worth a word before the
         // built-in stand-in is sent.
-        if (!fpga_image_error_.empty())
-            prompts_->Message_Box(program_name_, fpga_image_error_, Prompt_Icon::Warning, Prompt_Buttons::Ok);
+        if (fpga_image_error_) {
+            const bool ru = inst_->Settings.Russian;
+            prompts_->Message_Box(window_text::FPGA_Image_Title(ru),
+                                  window_text::FPGA_Image_Not_Used(ru) + std::string("\r\n") +
+                                      File_Error_Text(fpga_image_error_, ru),
+                                  Prompt_Icon::Warning, Prompt_Buttons::Ok);
+        }
         session_->First_Activation();
         window_->Sync_Controls();
     };
@@ -128,6 +135,7 @@ Main_Window_Hooks App::Make_Hooks() {
 void App::Start(Single_Instance* instance) {
     window_ = std::make_unique<Main_Window>(*inst_, *prompts_, Make_Hooks());
     qt_prompts_.Set_Parent(window_.get());
+    qt_prompts_.Set_Language([this] { return inst_->Settings.Russian; });
     inst_->State.Redraw_Request.store(true);
     inst_->Refresh_View();  // parameters once before anything runs; no device command yet
     window_->Sync_Controls();
@@ -191,14 +199,22 @@ void App::Display_Resized(QSize size) {
     inst_->State.Rx_Event.Set();
 }
 
-void App::Display_Mouse(QMouseEvent* e) {
+bool App::Display_Mouse(QMouseEvent* e) {
     Scope_Settings& s = inst_->Settings;
     const QPoint p = e->position().toPoint();
     View_Action a = View_Action::None;
+    bool toggle_compact = false;
     switch (e->type()) {
         case QEvent::MouseButtonPress: {
             const Mouse_Buttons b{e->button() == Qt::LeftButton, e->button() == Qt::RightButton};
             a = Mouse_Down(renderer_.State, s, BG_Exists(*bg_), p.x(), p.y(), b);
+            break;
+        }
+        case QEvent::MouseButtonDblClick: {
+            const Mouse_Buttons b{e->button() == Qt::LeftButton, e->button() == Qt::RightButton};
+            const Dbl_Press_Result r = Mouse_Dbl_Press(renderer_.State, s, BG_Exists(*bg_), p.x(), p.y(), b);
+            toggle_compact = r.Toggle_Compact;
+            a = r.Action;
             break;
         }
         case QEvent::MouseMove: {
@@ -207,15 +223,12 @@ void App::Display_Mouse(QMouseEvent* e) {
             break;
         }
         case QEvent::MouseButtonRelease: a = Mouse_Up(renderer_.State); break;
-        case QEvent::MouseButtonDblClick:
-            // The window toggles compact view itself for the band above the plot.
-            Mouse_Dbl_Click(renderer_.State);
-            break;
         default: break;
     }
     if (a == View_Action::Apply_Settings) inst_->Apply_Settings();
     if (a == View_Action::Refresh_View) inst_->Refresh_View();
     if (a != View_Action::None) window_->Sync_Controls();
+    return toggle_compact;
 }
 
 void App::Write_Main_Ini() {
@@ -232,8 +245,12 @@ void App::Write_Main_Ini() {
     }
     info.firmware_version = st.Firmware_Version.load();
     info.fpga_version = st.FPGA_Version.load();
-    const std::string err = Write_Settings(main_ini_, true, inst_->Settings, info);
-    if (!err.empty()) prompts_->Message_Box(program_name_, err, Prompt_Icon::Error, Prompt_Buttons::Ok);
+    if (const File_Error err = Write_Settings(main_ini_, true, inst_->Settings, info)) {
+        const bool ru = inst_->Settings.Russian;
+        prompts_->Message_Box(window_text::Settings_Save_Title(ru),
+                              window_text::Settings_Not_Saved(ru) + std::string("\r\n") + File_Error_Text(err, ru),
+                              Prompt_Icon::Error, Prompt_Buttons::Ok);
+    }
 }
 
 void App::Wait_Serving_Events(int ms) {

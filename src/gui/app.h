@@ -12,6 +12,7 @@
 
 #include "acquisition/device_session.h"
 #include "acquisition/instrument.h"
+#include "common/file_error.h"
 #include "device/acq_state.h"
 #include "display/screen.h"
 #include "gui/draw_handoff.h"
@@ -61,14 +62,14 @@ private:
     void Write_Main_Ini();
     void Wait_Serving_Events(int ms);
     void Display_Resized(QSize size);
-    void Display_Mouse(QMouseEvent* e);
+    bool Display_Mouse(QMouseEvent* e);
 
     QStringList args_;
     App_Options options_;
     std::string exe_path_;
     std::string main_ini_;
     std::string program_name_;
-    std::string fpga_image_error_;
+    File_Error fpga_image_error_;  // why a named FPGA image was not used
     bool demo_ = false;
     std::unique_ptr<Instrument> inst_;
     std::unique_ptr<UsbLink> link_;

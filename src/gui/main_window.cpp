@@ -7,10 +7,11 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -20,14 +21,15 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
-#include <QUrl>
 
 #include <tuple>
 
 #include "gui/generator_dialog.h"
 #include "gui/glyphs.h"
 #include "gui/trig_dialog.h"
+#include "app/manual.h"
 #include "i18n/captions.h"
+#include "i18n/window_texts.h"
 #include "settings/gen_mod_fields.h"
 #include "settings/generator_controls.h"
 #include "settings/keyboard.h"
@@ -43,9 +45,6 @@ constexpr int Gen_H = 135;    // fixed height of the "Generator" group
 constexpr int Compact_Min_W = 430;
 constexpr int Compact_Min_H = 250;
 
-constexpr Text_Pair Help_Missing_Title{"Справка", "Help"};
-constexpr Text_Pair Help_Missing_Text{"Файл справки не найден:\r\n", "Help file not found:\r\n"};
-
 QColor From_BGR(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 QFont Pixel_Font(int px, bool bold) {
@@ -53,12 +52,6 @@ QFont Pixel_Font(int px, bool bold) {
     f.setPixelSize(px);
     f.setBold(bold);
     return f;
-}
-
-// Band above the plot where a double-click toggles the compact view.
-bool In_Compact_Band(QPoint p, QSize size) {
-    const Plot_Geometry g = Layout_Plot(size.width(), size.height());
-    return p.y() < g.Plot_Top && p.x() > g.Plot_Left && p.x() < g.Plot_Left + g.Plot_W;
 }
 
 }  // namespace
@@ -87,29 +80,21 @@ protected:
     void resizeEvent(QResizeEvent*) override {
         if (hooks_.display_resized) hooks_.display_resized(size());
     }
-    void mousePressEvent(QMouseEvent* e) override {
-        dbl_armed_ = In_Compact_Band(e->position().toPoint(), size());
-        Forward(e);
-    }
+    void mousePressEvent(QMouseEvent* e) override { Forward(e); }
     void mouseMoveEvent(QMouseEvent* e) override { Forward(e); }
     void mouseReleaseEvent(QMouseEvent* e) override { Forward(e); }
+    // Qt delivers the second press of a double-click as this event alone;
+    // the hook treats it as the press it is and says whether the
+    // double-click rule toggles the compact view.
     void mouseDoubleClickEvent(QMouseEvent* e) override {
-        if (dbl_armed_) {
-            dbl_armed_ = false;
-            toggle_compact_();
-            return;
-        }
-        Forward(e);
+        if (Forward(e)) toggle_compact_();
     }
 
 private:
-    void Forward(QMouseEvent* e) {
-        if (hooks_.display_mouse) hooks_.display_mouse(e);
-    }
+    bool Forward(QMouseEvent* e) { return hooks_.display_mouse ? hooks_.display_mouse(e) : false; }
     Main_Window_Hooks& hooks_;
     Scope_Settings& s_;
     std::function<void()> toggle_compact_;
-    bool dbl_armed_ = false;
 };
 
 Main_Window::Main_Window(Instrument& inst, Prompts& prompts, Main_Window_Hooks hooks, QWidget* parent)
@@ -149,6 +134,7 @@ Main_Window::Main_Window(Instrument& inst, Prompts& prompts, Main_Window_Hooks h
 
     resize(Client_W, Client_H + menuBar()->sizeHint().height());
     normal_min_size_ = central_->minimumSize();
+    Center_On_Screen();
     Layout_Panels();
 
     // Keys reach the window's handler whatever control has the focus.
@@ -485,15 +471,23 @@ void Main_Window::Build_Menus() {
 
     // Help.
     QMenu* help = Add_Menu(nullptr, "Menu_Help", QStringLiteral("Help"));
-    Add_Action(help, "Menu_Help_Contents", QString(), false, [this] {
-        QFileInfo exe(QApplication::applicationFilePath());
-        const QString file = exe.absolutePath() + QLatin1Char('/') + exe.completeBaseName() + QStringLiteral(".hlp");
-        if (!QFileInfo::exists(file) || !QDesktopServices::openUrl(QUrl::fromLocalFile(file))) {
-            const bool ru = inst_.Settings.Russian;
-            prompts_.Message_Box(Help_Missing_Title(ru), Help_Missing_Text(ru) + file.toStdString(),
-                                 Prompt_Icon::Information, Prompt_Buttons::Ok);
-        }
-    });
+    Add_Action(help, "Menu_Help_Contents", QString(), false, [this] { Open_Manual(); });
+}
+
+void Main_Window::Open_Manual() {
+    const bool ru = inst_.Settings.Russian;
+    const std::string exe_dir = QFileInfo(QApplication::applicationFilePath()).absolutePath().toStdString();
+    const Manual_Lookup m = Find_Manual(exe_dir, manual_doc_dir_, ru);
+    if (!m.path.empty()) {
+        if (!prompts_.Open_Document(m.path))
+            prompts_.Message_Box(window_text::Help_Title(ru),
+                                 window_text::Manual_Not_Opened(ru) + std::string("\r\n") + m.path,
+                                 Prompt_Icon::Warning, Prompt_Buttons::Ok);
+        return;
+    }
+    std::string text = window_text::Manual_Not_Found(ru);
+    for (const std::string& p : m.tried) text += "\r\n" + p;
+    prompts_.Message_Box(window_text::Help_Title(ru), text, Prompt_Icon::Information, Prompt_Buttons::Ok);
 }
 
 void Main_Window::Toggle_View(bool Scope_Settings::*field, bool apply) {
@@ -647,30 +641,53 @@ void Main_Window::Layout_Panels() {
     sweep_->move(492 + dw, 104);
 }
 
+void Main_Window::Set_Client_Minimum(QSize size) {
+    central_->setMinimumSize(size);
+    // The window's own minimum follows only when its layout runs again; a
+    // resize made before that would still be held by the old minimum.
+    if (layout()) layout()->activate();
+}
+
+void Main_Window::Center_On_Screen() {
+    const QScreen* sc = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!sc) return;
+    // The frame, as far as it is known yet, is what is centred; move()
+    // places the frame's corner.
+    QRect g = frameGeometry();
+    g.moveCenter(sc->availableGeometry().center());
+    move(g.topLeft());
+}
+
 void Main_Window::Set_Compact(bool on) {
     Scope_Settings& s = inst_.Settings;
     if (on == s.Compact) return;
     if (on) {
+        // Leaving gives this back.
+        normal_geometry_ = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+        normal_maximized_ = isMaximized();
         s.Compact = true;
         group_scope_->hide();
         group_gen_->hide();
-        central_->setMinimumSize(Compact_Min_W, Compact_Min_H);
+        Set_Client_Minimum(QSize(Compact_Min_W, Compact_Min_H));
         if (!compact_shown_before_) {
             compact_shown_before_ = true;
             showNormal();
-            resize(width() - Scope_W, height() - Gen_H);
+            setGeometry(QRect(normal_geometry_.topLeft(), normal_geometry_.size() - QSize(Scope_W, Gen_H)));
         } else if (compact_geometry_.isValid()) {
+            showNormal();
             setGeometry(compact_geometry_);
+            if (compact_maximized_) showMaximized();
         }
     } else {
-        compact_geometry_ = geometry();
+        compact_maximized_ = isMaximized();
+        compact_geometry_ = compact_maximized_ ? normalGeometry() : geometry();
         s.Compact = false;
         showNormal();
-        central_->setMinimumSize(normal_min_size_);
-        resize(Client_W, Client_H + menuBar()->sizeHint().height());
-        if (const QScreen* sc = screen()) move(sc->availableGeometry().center() - rect().center());
         group_scope_->show();
         group_gen_->show();
+        Set_Client_Minimum(normal_min_size_);
+        if (normal_geometry_.isValid()) setGeometry(normal_geometry_);
+        if (normal_maximized_) showMaximized();
     }
     Layout_Panels();
     Refresh();
@@ -872,7 +889,11 @@ bool Main_Window::eventFilter(QObject* obj, QEvent* ev) {
 
 void Main_Window::showEvent(QShowEvent* ev) {
     QMainWindow::showEvent(ev);
-    if (first_activation_pending_) QTimer::singleShot(0, this, [this] { First_Activation(); });
+    if (first_activation_pending_) {
+        // Once more now that the window has its frame.
+        Center_On_Screen();
+        QTimer::singleShot(0, this, [this] { First_Activation(); });
+    }
 }
 
 void Main_Window::closeEvent(QCloseEvent* ev) {

@@ -11,6 +11,7 @@
 
 #include "acquisition/instrument.h"
 #include "app/handoff.h"
+#include "app/manual.h"
 #include "common/prompts.h"
 
 class QAction;
@@ -43,8 +44,10 @@ struct Main_Window_Hooks {
     std::function<const QImage*()> screen_image;
     // The display area got a new size (plot layout, bitmap size).
     std::function<void(QSize)> display_resized;
-    // Mouse events on the display area (press, move, release, double-click).
-    std::function<void(QMouseEvent*)> display_mouse;
+    // Mouse events on the display area (press, move, release, double-click;
+    // a double-click event stands for the second press). Returns true when
+    // the double-click toggles the compact view.
+    std::function<bool(QMouseEvent*)> display_mouse;
     // Trigger position of the current frame, for the return-to-trigger button.
     std::function<int()> trigger_position;
     // Opens a handed-over file; as_settings for ".tvs" files.
@@ -110,6 +113,10 @@ public:
     void Open_Trigger_Dialog();
     void Open_Generator_Dialog();
     void Set_Compact(bool on);
+    // Help -> Contents: the user manual in the interface language.
+    void Open_Manual();
+    // Where the installed manual is looked for (tests point it elsewhere).
+    void Set_Manual_Doc_Dir(std::string dir) { manual_doc_dir_ = std::move(dir); }
 
     Trig_Dialog* Trigger_Dialog() const { return trig_dialog_; }
     Generator_Dialog* Gen_Mod_Dialog() const { return gen_dialog_; }
@@ -131,6 +138,8 @@ private:
                         std::function<void()> handler);
     QMenu* Add_Menu(QMenu* parent, const char* name, const QString& text);
     void Layout_Panels();
+    void Set_Client_Minimum(QSize size);
+    void Center_On_Screen();
     void Link_Button_Clicked(Link_Button which, bool pressed);
     bool Handle_Key(int key, Qt::KeyboardModifiers mods);
     void Apply();
@@ -145,8 +154,12 @@ private:
     bool first_activation_pending_ = true;
     bool syncing_ = false;
     bool compact_shown_before_ = false;
-    QRect compact_geometry_;
+    QRect compact_geometry_;  // as compact view was last left
+    bool compact_maximized_ = false;
+    QRect normal_geometry_;  // as compact view was last entered
+    bool normal_maximized_ = false;
     QSize normal_min_size_;
+    std::string manual_doc_dir_ = Installed_Doc_Dir();
 
     QWidget* central_ = nullptr;
     QFrame* panel_signal_ = nullptr;

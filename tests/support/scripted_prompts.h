@@ -22,6 +22,9 @@ public:
     std::vector<Shown> shown;
     // The answer of a Yes/No box when the script has run out.
     Prompt_Answer unscripted_answer = Prompt_Answer::Yes;
+    // Documents handed to the desktop, and whether the desktop takes them.
+    std::vector<std::string> opened;
+    bool open_succeeds = true;
 
     // Queues the answer of the next Yes/No box.
     void Answer(Prompt_Answer a) { answers.push_back(a); }
@@ -35,6 +38,11 @@ public:
             return a;
         }
         return buttons == Prompt_Buttons::Yes_No ? unscripted_answer : Prompt_Answer::Ok;
+    }
+
+    bool Open_Document(const std::string& path) override {
+        opened.push_back(path);
+        return open_succeeds;
     }
 };
 

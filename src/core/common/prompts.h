@@ -16,6 +16,13 @@ public:
     // Modal message box; texts are UTF-8, lines separated by "\r\n".
     virtual Prompt_Answer Message_Box(const std::string& title, const std::string& text,
                                       Prompt_Icon icon, Prompt_Buttons buttons) = 0;
+    // Asks the desktop to show a local document (the user manual) in the
+    // program registered for it. False when it could not be handed over;
+    // an implementation without a desktop opens nothing.
+    virtual bool Open_Document(const std::string& path) {
+        (void)path;
+        return false;
+    }
 };
 
 }  // namespace tovan

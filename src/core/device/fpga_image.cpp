@@ -11,17 +11,17 @@ bool Read_Image_File(const std::string& path, FPGA_Image& out) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     if (ec) {
-        out.error = path + ": " + ec.message();
+        out.error = File_Error{File_Fault::Cannot_Read, path, ec};
         return false;
     }
     if (size == 0 || size > FPGA_Image_Max_Size) {
-        out.error = path + ": not an FPGA image (size " + std::to_string(size) + ")";
+        out.error = File_Error{File_Fault::Not_FPGA_Image, path, {}, static_cast<uint64_t>(size)};
         return false;
     }
     std::ifstream f(path, std::ios::binary);
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
     if (!f.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
-        out.error = path + ": read error";
+        out.error = File_Error{File_Fault::Cannot_Read, path, std::make_error_code(std::errc::io_error)};
         return false;
     }
     out.bytes = std::move(bytes);

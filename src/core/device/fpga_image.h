@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/file_error.h"
+
 namespace tovan {
 
 inline constexpr size_t FPGA_Image_Size = 45468;
@@ -18,7 +20,7 @@ inline constexpr size_t FPGA_Image_Max_Size = 4u << 20;
 struct FPGA_Image {
     std::vector<uint8_t> bytes;
     std::string source;  // the file it came from, or "built-in"
-    std::string error;   // why a named file was not used (empty when none)
+    File_Error error;    // why a named file was not used (none when it was)
 };
 
 // The built-in stand-in (deterministic).

@@ -135,4 +135,12 @@ bool Mouse_Dbl_Click(Display_State& st) {
     return true;
 }
 
+Dbl_Press_Result Mouse_Dbl_Press(Display_State& st, Scope_Settings& s, bool bg_exists, int x, int y,
+                                 Mouse_Buttons b) {
+    Dbl_Press_Result r;
+    r.Toggle_Compact = Mouse_Dbl_Click(st);
+    r.Action = Mouse_Down(st, s, bg_exists, x, y, b);
+    return r;
+}
+
 }  // namespace tovan

@@ -20,4 +20,15 @@ View_Action Mouse_Up(Display_State& st);
 // the band above the plot).
 bool Mouse_Dbl_Click(Display_State& st);
 
+// The second press of a double-click. Some toolkits deliver it only as a
+// double-click event, never as a press: the double-click rule runs first,
+// then the press itself, which acts as any press unless the double-click
+// in the band above the plot took it.
+struct Dbl_Press_Result {
+    bool Toggle_Compact = false;
+    View_Action Action = View_Action::None;
+};
+Dbl_Press_Result Mouse_Dbl_Press(Display_State& st, Scope_Settings& s, bool bg_exists, int x, int y,
+                                 Mouse_Buttons b);
+
 }  // namespace tovan

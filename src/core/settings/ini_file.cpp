@@ -277,23 +277,24 @@ namespace {
 
 // Where a write of `path` must go: the path itself, or the end of its chain
 // of links. Only a regular file or a path that does not exist yet will do.
-std::string Resolve_Write_Target(const std::filesystem::path& path, std::filesystem::path& target) {
+File_Error Resolve_Write_Target(const std::filesystem::path& path, std::filesystem::path& target) {
     namespace fs = std::filesystem;
+    const std::string name = path.string();
     target = path;
     for (int depth = 0; depth < 40; ++depth) {
         struct stat st {};
         if (::lstat(target.c_str(), &st) != 0) {
             if (errno == ENOENT) return {};  // created as a regular file
-            return path.string() + ": " + std::strerror(errno);
+            return File_Error{File_Fault::Cannot_Write, name, std::error_code(errno, std::generic_category())};
         }
         if (S_ISREG(st.st_mode)) return {};
-        if (!S_ISLNK(st.st_mode)) return path.string() + ": " + std::strerror(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        if (!S_ISLNK(st.st_mode)) return File_Error{File_Fault::Not_Regular_File, name, {}};
         std::error_code ec;
         const fs::path next = fs::read_symlink(target, ec);
-        if (ec) return path.string() + ": " + ec.message();
+        if (ec) return File_Error{File_Fault::Cannot_Write, name, ec};
         target = next.is_absolute() ? next : target.parent_path() / next;
     }
-    return path.string() + ": " + std::strerror(ELOOP);
+    return File_Error{File_Fault::Cannot_Write, name, std::make_error_code(std::errc::too_many_symbolic_link_levels)};
 }
 
 // Temporary files "<name>.tmp<pid>" of writes whose process is gone.
@@ -319,20 +320,21 @@ void Remove_Stale_Temporaries(const std::filesystem::path& target) {
 }  // namespace
 #endif
 
-std::string Write_File_Atomically(const std::string& path, std::string_view content) {
+File_Error Write_File_Atomically(const std::string& path, std::string_view content) {
     namespace fs = std::filesystem;
+    auto failed = [&path](std::error_code reason) { return File_Error{File_Fault::Cannot_Write, path, reason}; };
     std::error_code ec;
     fs::path target(path);
 #ifdef TOVAN_POSIX
     // Write through a link to the file it names, so the link stays.
-    if (std::string err = Resolve_Write_Target(fs::path(path), target); !err.empty()) return err;
+    if (File_Error err = Resolve_Write_Target(fs::path(path), target)) return err;
     Remove_Stale_Temporaries(target);
 #else
     if (fs::is_symlink(target, ec)) {
         const fs::path resolved = fs::weakly_canonical(target, ec);
         if (!ec) target = resolved;
     }
-    if (fs::exists(target, ec) && !fs::is_regular_file(target, ec)) return path + ": not a regular file";
+    if (fs::exists(target, ec) && !fs::is_regular_file(target, ec)) return File_Error{File_Fault::Not_Regular_File, path, {}};
 #endif
     fs::path tmp = target;
     tmp += ".tmp";
@@ -342,19 +344,19 @@ std::string Write_File_Atomically(const std::string& path, std::string_view cont
     mode_t mode = 0644;
     struct stat old_stat {};
     if (::stat(target.c_str(), &old_stat) == 0) {
-        if (::access(target.c_str(), W_OK) != 0) return path + ": " + std::strerror(errno);
+        if (::access(target.c_str(), W_OK) != 0) return failed(std::error_code(errno, std::generic_category()));
         mode = old_stat.st_mode & 07777;
     }
     tmp += std::to_string(::getpid());
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return path + ": " + std::strerror(errno);
+    if (fd < 0) return failed(std::error_code(errno, std::generic_category()));
     ::fchmod(fd, mode);
     size_t done = 0;
     while (done < content.size()) {
         const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            const std::string err = path + ": " + std::strerror(errno);
+            const File_Error err = failed(std::error_code(errno, std::generic_category()));
             ::close(fd);
             ::unlink(tmp.c_str());
             return err;
@@ -362,20 +364,20 @@ std::string Write_File_Atomically(const std::string& path, std::string_view cont
         done += static_cast<size_t>(n);
     }
     if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const std::string err = path + ": " + std::strerror(errno);
+        const File_Error err = failed(std::error_code(errno, std::generic_category()));
         ::unlink(tmp.c_str());
         return err;
     }
 #else
     {
         std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        if (!f) return path + ": cannot create " + tmp.string();
+        if (!f) return failed({});
         f.write(content.data(), static_cast<std::streamsize>(content.size()));
         f.flush();
         if (!f) {
             std::error_code ignore;
             fs::remove(tmp, ignore);
-            return path + ": write error";
+            return failed(std::make_error_code(std::errc::io_error));
         }
     }
 #endif
@@ -383,7 +385,7 @@ std::string Write_File_Atomically(const std::string& path, std::string_view cont
     if (ec) {
         std::error_code ignore;
         fs::remove(tmp, ignore);
-        return path + ": " + ec.message();
+        return failed(ec);
     }
     return {};
 }

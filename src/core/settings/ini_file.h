@@ -18,6 +18,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/file_error.h"
+
 namespace tovan {
 
 // The largest settings file that is read: far above any real one, small
@@ -82,8 +84,8 @@ std::optional<int32_t> Parse_Ini_Integer(std::string_view text);
 
 // Writes `content` to `path` so that the file is either the old or the new
 // one at every moment: a temporary file in the same folder, flushed to
-// disk, then renamed over the old file. Returns an error text, empty on
-// success; on failure the old file is untouched.
+// disk, then renamed over the old file. Returns the error (none on
+// success); on failure the old file is untouched.
 //
 // A symbolic link is followed to the file it names, and the link stays:
 // only to a regular file, or to a path that does not exist yet (which is
@@ -91,6 +93,6 @@ std::optional<int32_t> Parse_Ini_Integer(std::string_view text);
 // device, a FIFO or a folder, or a path that is one itself, gets an error
 // and nothing is replaced. Temporary files of earlier writes of this file
 // whose process is gone (a write killed midway) are removed.
-std::string Write_File_Atomically(const std::string& path, std::string_view content);
+File_Error Write_File_Atomically(const std::string& path, std::string_view content);
 
 }  // namespace tovan

@@ -407,16 +407,17 @@ void Read_Settings(const Ini_File& ini, bool full, Scope_Settings& s) {
     Sanitize_Settings(s);
 }
 
-std::string Write_Settings(const std::string& path, bool full, const Scope_Settings& s,
-                           const System_Info& info) {
+File_Error Write_Settings(const std::string& path, bool full, const Scope_Settings& s,
+                          const System_Info& info) {
     Ini_File ini;
     // Sections the writer keeps ("System", unknown ones) must not be lost
     // because the old file could not be read.
     Ini_Load_Failure why = Ini_Load_Failure::None;
     if (!ini.Load_File(path, &why) && why != Ini_Load_Failure::Missing)
-        return path + (why == Ini_Load_Failure::Not_Regular_File ? ": not a regular file"
-                       : why == Ini_Load_Failure::Too_Large  ? ": the existing file is too large to keep"
-                                                             : ": cannot read the existing file");
+        return File_Error{why == Ini_Load_Failure::Not_Regular_File ? File_Fault::Not_Regular_File
+                          : why == Ini_Load_Failure::Too_Large      ? File_Fault::Too_Large_To_Keep
+                                                                    : File_Fault::Cannot_Read_Existing,
+                          path, {}};
     const char* erased = nullptr;
     for (const Entry& e : Settings_Table()) {
         if (std::string_view(e.section) == Kept_Section || e.section == erased) continue;

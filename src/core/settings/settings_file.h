@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "common/file_error.h"
 #include "settings/ini_file.h"
 #include "settings/scope_settings.h"
 
@@ -34,10 +35,10 @@ void Read_Settings(const Ini_File& ini, bool full, Scope_Settings& s);
 
 // Loads the file if it exists, erases the known sections (never "System"
 // or sections it does not know), writes the System information keys (full
-// only) and every section, and replaces the file atomically. Returns an
-// error text, empty on success; on failure the old file stays as it was.
-std::string Write_Settings(const std::string& path, bool full, const Scope_Settings& s,
-                           const System_Info& info);
+// only) and every section, and replaces the file atomically. Returns the
+// error (none on success); on failure the old file stays as it was.
+File_Error Write_Settings(const std::string& path, bool full, const Scope_Settings& s,
+                          const System_Info& info);
 
 // The message for a settings file that exists but could not be read;
 // empty for None and Missing.

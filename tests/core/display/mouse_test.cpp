@@ -120,5 +120,37 @@ TEST_F(Mouse_Test, DoubleClickArmsOnlyAboveThePlot) {
     EXPECT_FALSE(Mouse_Dbl_Click(st));
 }
 
+// The second press of a double-click: a press like any other except for
+// the one armed above the plot.
+struct Dbl_Press_Case {
+    const char* name;
+    int x, y;  // offsets from the plot's corner, both presses at the same place
+    bool toggle;
+    View_Action action;
+    int target;
+};
+
+class Dbl_Press : public Mouse_Test, public ::testing::WithParamInterface<Dbl_Press_Case> {};
+
+TEST_P(Dbl_Press, ActsAsAPressUnlessArmedAboveThePlot) {
+    const auto& c = GetParam();
+    s.Marker_Mode = 1;
+    Mouse_Down(st, s, false, L() + c.x, T() + c.y, left);
+    Mouse_Up(st);
+    const Dbl_Press_Result r = Mouse_Dbl_Press(st, s, false, L() + c.x, T() + c.y, left);
+    EXPECT_EQ(r.Toggle_Compact, c.toggle);
+    EXPECT_EQ(r.Action, c.action);
+    EXPECT_EQ(st.Drag_Target, c.target);
+    EXPECT_FALSE(st.Dbl_Pending);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, Dbl_Press,
+    ::testing::Values(Dbl_Press_Case{"AboveThePlot", 100, -5, true, View_Action::None, 0},
+                      Dbl_Press_Case{"MarkerLine", 52, 100, false, View_Action::Refresh_View, 1},
+                      Dbl_Press_Case{"ZeroArrow", -26, 100, false, View_Action::Apply_Settings, 8},
+                      Dbl_Press_Case{"TriggerLevel", 1010, 100, false, View_Action::Apply_Settings, 7}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace tovan

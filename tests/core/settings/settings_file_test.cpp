@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 
+#include "i18n/file_texts.h"
 #include "settings/compute_params.h"
 #include "settings/gen_mod_fields.h"
 #include "settings/ini_file.h"
@@ -214,7 +215,7 @@ TEST(SettingsFile, RoundTripInBothModes) {
         const Scope_Settings written = Random_Settings(seed);
         for (bool full : {true, false}) {
             const std::string path = dir.File(full ? "main.ini" : "saved.tvs");
-            ASSERT_EQ(Write_Settings(path, full, written, {}), "");
+            ASSERT_FALSE(Write_Settings(path, full, written, {}));
             Scope_Settings read;  // a fresh window
             Read_Settings(path, full, read);
             Expect_Common_Equal(written, read);
@@ -418,7 +419,7 @@ TEST(SettingsFile, GoldenFiles) {
 
         const std::string path = dir.File(c.full ? "written.ini" : "written.tvs");
         fs::remove(path);
-        ASSERT_EQ(Write_Settings(path, c.full, record, info), "");
+        ASSERT_FALSE(Write_Settings(path, c.full, record, info));
         EXPECT_EQ(Unix_Lines(Read_Text(path)), Unix_Lines(expected));
 
         Scope_Settings read;
@@ -442,7 +443,7 @@ TEST(SettingsFile, SystemSectionRules) {
     info.tdc_fall = 21;
     info.vcc_10mV = 505;
     Scope_Settings s;
-    ASSERT_EQ(Write_Settings(path, true, s, info), "");
+    ASSERT_FALSE(Write_Settings(path, true, s, info));
 
     Ini_File ini;
     ASSERT_TRUE(ini.Load_File(path));
@@ -460,7 +461,7 @@ TEST(SettingsFile, SystemSectionRules) {
                                                              "Calibrate", "Generator", "FFT", "Colors"}));
 
     // A later run without a device keeps what the earlier one learnt.
-    ASSERT_EQ(Write_Settings(path, true, s, {}), "");
+    ASSERT_FALSE(Write_Settings(path, true, s, {}));
     ASSERT_TRUE(ini.Load_File(path));
     EXPECT_EQ(ini.Read_String("System", "Ser_Num"), "~FFAB030201~");
     EXPECT_EQ(ini.Read_String("System", "Vcc"), "~5.05~");
@@ -480,7 +481,7 @@ TEST(SettingsFile, TriggerLevelSplit) {
     const std::string path = dir.File("t.ini");
     Scope_Settings s;
     s.Trig_Level = 127.5;
-    ASSERT_EQ(Write_Settings(path, true, s, {}), "");
+    ASSERT_FALSE(Write_Settings(path, true, s, {}));
     Ini_File ini;
     ini.Load_File(path);
     EXPECT_EQ(ini.Read_String("Trigger", "Level"), "127");
@@ -598,8 +599,10 @@ TEST(SettingsFile, FailedWriteKeepsTheOldFile) {
     // The temporary file cannot be created (a folder stands in its way),
     // which fails for every user, root included.
     fs::create_directory(path + ".tmp" + std::to_string(::getpid()));
-    const std::string err = Write_Settings(path, true, Scope_Settings{}, {});
-    EXPECT_NE(err.find("ro.ini"), std::string::npos) << err;
+    const File_Error err = Write_Settings(path, true, Scope_Settings{}, {});
+    EXPECT_EQ(err.fault, File_Fault::Cannot_Write);
+    EXPECT_EQ(err.path, path);
+    EXPECT_TRUE(err.reason);  // the system's reason travels with the error
     EXPECT_EQ(Read_Text(path), "[Scope]\nZero=1\n");
 }
 
@@ -610,7 +613,9 @@ TEST(SettingsFile, ReadOnlyFileIsNotReplaced) {
     const std::string path = dir.File("locked.ini");
     Write_Text(path, "[Scope]\nZero=1\n");
     fs::permissions(path, fs::perms::owner_read);
-    EXPECT_NE(Write_Settings(path, true, Scope_Settings{}, {}), "");
+    const File_Error err = Write_Settings(path, true, Scope_Settings{}, {});
+    EXPECT_EQ(err.fault, File_Fault::Cannot_Write);
+    EXPECT_EQ(err.reason, std::errc::permission_denied);
     EXPECT_EQ(Read_Text(path), "[Scope]\nZero=1\n");
 }
 
@@ -620,7 +625,7 @@ TEST(SettingsFile, WritesThroughALinkAndKeepsTheMode) {
     Write_Text(real, "[System]\nMine=1\n");
     fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
     fs::create_symlink(real, link);
-    ASSERT_EQ(Write_Settings(link, true, Scope_Settings{}, {}), "");
+    ASSERT_FALSE(Write_Settings(link, true, Scope_Settings{}, {}));
     EXPECT_TRUE(fs::is_symlink(link));
     Ini_File ini;
     ASSERT_TRUE(ini.Load_File(real));
@@ -633,14 +638,14 @@ TEST(SettingsFile, UnreadableOldFileIsKept) {
     Temp_Dir dir;
     const std::string path = dir.File("dir.ini");
     fs::create_directory(path);  // exists, but reads as no file
-    EXPECT_NE(Write_Settings(path, true, Scope_Settings{}, {}), "");
+    EXPECT_TRUE(Write_Settings(path, true, Scope_Settings{}, {}));
     EXPECT_TRUE(fs::is_directory(path));
 }
 #endif
 
 TEST(SettingsFile, WriteIntoMissingFolderReportsError) {
     Temp_Dir dir;
-    EXPECT_NE(Write_Settings(dir.File("no/such/folder/x.ini"), true, Scope_Settings{}, {}), "");
+    EXPECT_TRUE(Write_Settings(dir.File("no/such/folder/x.ini"), true, Scope_Settings{}, {}));
 }
 
 #if defined(__linux__)
@@ -649,7 +654,7 @@ TEST(SettingsFile, KilledWriterLeavesOldOrNewFile) {
     Temp_Dir dir;
     const std::string path = dir.File("kill.ini");
     const std::string a(200000, 'a'), b(300000, 'b');
-    ASSERT_EQ(Write_File_Atomically(path, a), "");
+    ASSERT_FALSE(Write_File_Atomically(path, a));
     std::mt19937 rng(5);
     for (int round = 0; round < 20; ++round) {
         const pid_t child = ::fork();
@@ -665,7 +670,7 @@ TEST(SettingsFile, KilledWriterLeavesOldOrNewFile) {
         ASSERT_TRUE(now == a || now == b) << "round " << round << ": " << now.size() << " bytes";
     }
     // The next normal write clears what the killed writers left behind.
-    ASSERT_EQ(Write_File_Atomically(path, a), "");
+    ASSERT_FALSE(Write_File_Atomically(path, a));
     for (const auto& e : fs::directory_iterator(dir.Path()))
         EXPECT_EQ(e.path().filename().string(), "kill.ini") << "left behind: " << e.path();
 }
@@ -683,7 +688,7 @@ TEST(SettingsFile, StaleTemporariesOfGoneProcessesAreRemoved) {
     const std::string running = path + ".tmp" + std::to_string(::getppid());
     const std::string other = path + ".tmpnotes", foreign = dir.File("u.ini.tmp" + std::to_string(gone));
     for (const auto& f : {stale, running, other, foreign}) Write_Text(f, "x");
-    ASSERT_EQ(Write_Settings(path, true, Scope_Settings{}, {}), "");
+    ASSERT_FALSE(Write_Settings(path, true, Scope_Settings{}, {}));
     EXPECT_FALSE(fs::exists(stale));
     EXPECT_TRUE(fs::exists(running));
     EXPECT_TRUE(fs::exists(other));
@@ -757,8 +762,8 @@ TEST(SettingsFile, HostilePaths) {
         EXPECT_EQ(Ini_Load_Message(c.read, path, false).empty(),
                   c.read == Ini_Load_Failure::None || c.read == Ini_Load_Failure::Missing);
         if (std::string(c.name) == "link to a device node") continue;  // never written, even by mistake
-        const std::string err = Write_Settings(path, true, s, {});
-        EXPECT_EQ(err.empty(), c.write_ok) << err;
+        const File_Error err = Write_Settings(path, true, s, {});
+        EXPECT_EQ(!err, c.write_ok) << File_Error_Text(err, false);
         EXPECT_EQ(fs::symlink_status(path).type(), before);
     }
 }
@@ -766,7 +771,7 @@ TEST(SettingsFile, HostilePaths) {
 TEST(SettingsFile, DanglingLinkCreatesTheFileWhereItPoints) {
     Temp_Dir dir;
     fs::create_symlink("target.ini", dir.File("link.ini"));
-    ASSERT_EQ(Write_Settings(dir.File("link.ini"), true, Scope_Settings{}, {}), "");
+    ASSERT_FALSE(Write_Settings(dir.File("link.ini"), true, Scope_Settings{}, {}));
     EXPECT_TRUE(fs::is_symlink(dir.File("link.ini")));
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir.File("target.ini"))));
 }
@@ -781,7 +786,7 @@ TEST(SettingsFile, OversizedFileIsNeitherReadNorReplaced) {
     Scope_Settings s;
     EXPECT_EQ(Read_Settings(path, true, s), Ini_Load_Failure::Too_Large);
     EXPECT_NE(s.Russian, other_language);
-    EXPECT_NE(Write_Settings(path, true, s, {}), "");
+    EXPECT_TRUE(Write_Settings(path, true, s, {}));
     EXPECT_EQ(Read_Text(path), text);
 }
 #endif

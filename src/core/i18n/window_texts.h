@@ -1,0 +1,34 @@
+#pragma once
+// Texts of the main window's own messages (Russian, English): the user
+// manual, the settings file, the FPGA image, and the buttons of the
+// message boxes.
+#include "i18n/text_pair.h"
+
+namespace tovan::window_text {
+
+// Help -> Contents.
+inline constexpr Text_Pair Help_Title{"Справка", "Help"};
+// Followed by the files looked for, one per line.
+inline constexpr Text_Pair Manual_Not_Found{"Руководство пользователя не найдено. Искали:",
+                                            "The user manual was not found. Looked for:"};
+// Followed by the file's path.
+inline constexpr Text_Pair Manual_Not_Opened{"Не удалось открыть руководство пользователя:",
+                                             "The user manual could not be opened:"};
+
+// Writing the program's settings file when the window closes; followed by
+// the file error.
+inline constexpr Text_Pair Settings_Save_Title{"Сохранение настроек", "Save Settings"};
+inline constexpr Text_Pair Settings_Not_Saved{"Настройки не сохранены.", "The settings were not saved."};
+
+// A named FPGA image that cannot be used; followed by the file error.
+inline constexpr Text_Pair FPGA_Image_Title{"Образ FPGA", "FPGA Image"};
+inline constexpr Text_Pair FPGA_Image_Not_Used{
+    "Файл образа FPGA не используется, вместо него загружается встроенная замена.",
+    "The FPGA image file is not used; the built-in stand-in is loaded instead."};
+
+// Message box buttons.
+inline constexpr Text_Pair Button_Yes{"Да", "Yes"};
+inline constexpr Text_Pair Button_No{"Нет", "No"};
+inline constexpr Text_Pair Button_OK{"OK", "OK"};
+
+}  // namespace tovan::window_text

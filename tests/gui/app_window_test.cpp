@@ -1,0 +1,141 @@
+// The window as the application wires it: mouse on the display area and
+// the texts of the application's own messages in the chosen language.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <chrono>
+#include <functional>
+
+#include "display/geometry.h"
+#include "gui/app.h"
+#include "support/scripted_prompts.h"
+
+namespace tovan::test {
+namespace {
+
+using tovan::test_support::Scripted_Prompts;
+using Prompts_Shown = Scripted_Prompts::Shown;
+
+bool Wait_For(const std::function<bool()>& done, int timeout_ms = 5000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+class App_Window : public ::testing::Test {
+protected:
+    // ini_text: the settings file the program starts with; extra: more
+    // command-line arguments.
+    void Start(const char* ini_text, QStringList extra = {}) {
+        QFile ini(Ini());
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(ini_text);
+        ini.close();
+        QStringList args{QStringLiteral("tovan1"), QStringLiteral("--demo"), QStringLiteral("--ini"), Ini()};
+        args << extra;
+        prompts.unscripted_answer = Prompt_Answer::No;
+        app = std::make_unique<App>(args, &prompts);
+        app->Start(nullptr);
+        app->Timer1().stop();
+        ASSERT_TRUE(Wait_For([&] { return !app->Window().Busy(); }));
+    }
+    void TearDown() override {
+        if (app) app->Shutdown();
+        app.reset();
+    }
+    QString Ini() const { return dir.filePath(QStringLiteral("tovan1.ini")); }
+    QWidget* Image() { return app->Window().findChild<QWidget*>(QStringLiteral("Image_M")); }
+    void Send(QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent e(type, QPointF(p), Image()->mapToGlobal(QPointF(p)), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(Image(), &e);
+    }
+
+    QTemporaryDir dir;
+    Scripted_Prompts prompts;
+    std::unique_ptr<App> app;
+};
+
+// The second press of a double-click reaches the window as a double-click
+// event; inside the plot it must still act as a press.
+TEST_F(App_Window, DoubleClickThenDragMovesTheTriggerLevel) {
+    Start("[Common]\nRussian=0\n");
+    const Plot_Geometry g = Layout_Plot(Image()->width(), Image()->height());
+    const QPoint at(g.Plot_Left + g.Plot_W + 5, g.Plot_Top + g.Plot_H / 2);
+    const QPoint to(at.x(), g.Plot_Top + g.Plot_H / 8);
+    Send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    const double first = app->Inst().Settings.Trig_Level;
+    Send(QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    EXPECT_GT(app->Inst().Settings.Trig_Level, first + 64);
+    EXPECT_FALSE(app->Inst().Settings.Compact);
+
+    // Above the plot the double-click toggles the compact view and its
+    // press moves nothing.
+    const double level = app->Inst().Settings.Trig_Level;
+    const QPoint band(g.Plot_Left + g.Plot_W / 2, g.Plot_Top / 2);
+    Send(QEvent::MouseButtonPress, band, Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, band, Qt::LeftButton, Qt::NoButton);
+    Send(QEvent::MouseButtonDblClick, band, Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(app->Inst().Settings.Compact);
+    EXPECT_EQ(app->Inst().Settings.Trig_Level, level);
+}
+
+// The application's own messages follow the language setting.
+struct Message_Case {
+    const char* name;
+    bool russian;
+    const char* save_title;
+    const char* save_text;   // the first lines of the settings-save failure
+    const char* fpga_title;
+    const char* fpga_text;   // the lines after the path of the FPGA-image warning
+};
+
+class App_Messages : public App_Window, public ::testing::WithParamInterface<Message_Case> {
+protected:
+    const Prompts_Shown* Find_Title(const std::string& title) {
+        for (const auto& m : prompts.shown)
+            if (m.title == title) return &m;
+        return nullptr;
+    }
+};
+
+TEST_P(App_Messages, SettingsSaveFailureAndFpgaImageInTheChosenLanguage) {
+    const auto& c = GetParam();
+    const QString image = dir.filePath(QStringLiteral("empty.bin"));
+    QFile(image).open(QIODevice::WriteOnly);  // an FPGA image of 0 bytes
+    Start(c.russian ? "[Common]\nRussian=1\n" : "[Common]\nRussian=0\n", {QStringLiteral("--fpga-image"), image});
+
+    const auto* fpga = Find_Title(c.fpga_title);
+    ASSERT_NE(fpga, nullptr);
+    EXPECT_NE(fpga->text.find(image.toStdString() + "\r\n" + c.fpga_text), std::string::npos) << fpga->text;
+
+    // The settings file turns into a folder: the old file cannot be read.
+    ASSERT_TRUE(QFile::remove(Ini()));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("tovan1.ini")));
+    app->Window().close();
+    const auto* save = Find_Title(c.save_title);
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->text.rfind(std::string(c.save_text) + "\r\n" + Ini().toStdString(), 0), 0u) << save->text;
+    EXPECT_EQ(save->icon, Prompt_Icon::Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, App_Messages,
+    ::testing::Values(Message_Case{"Russian", true, "Сохранение настроек", "Настройки не сохранены.", "Образ FPGA",
+                                   "Файл не является образом FPGA, размер: 0 байт."},
+                      Message_Case{"English", false, "Save Settings", "The settings were not saved.", "FPGA Image",
+                                   "The file is not an FPGA image, size: 0 bytes."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tovan::test

@@ -6,12 +6,10 @@
 #include <QMouseEvent>
 
 #include "acquisition/link_control.h"
-#include "device/fpga_image.h"
-#include "device/ftdi_link.h"
-#include "device/virtual_instrument.h"
 #include "display/canvas.h"
 #include "display/mouse.h"
 #include "display/trace.h"
+#include "gui/features/bg_feature.h"
 #include "gui/single_instance.h"
 #include "i18n/file_texts.h"
 #include "i18n/window_texts.h"
@@ -41,43 +39,27 @@ App_Options App_Options::Parse(const QStringList& args) {
     return o;
 }
 
-App::App(const QStringList& args, Prompts* prompts)
-    : args_(args),
-      options_(App_Options::Parse(args)),
-      inst_(std::make_unique<Instrument>()),
-      prompts_(prompts ? prompts : &qt_prompts_),
-      bg_(std::make_unique<Frame_Data>()),
+App::App(const QStringList& args, App_Env env)
+    : options_(App_Options::Parse(args)),
+      env_(std::move(env)),
+      prompts_(env_.prompts ? env_.prompts : &qt_prompts_),
       handoff_(std::make_unique<Draw_Handoff>([this] { Sync_Draw(); })) {
-    exe_path_ = (args.isEmpty() ? QCoreApplication::applicationFilePath() : args.front()).toStdString();
-    program_name_ = QFileInfo(QString::fromStdString(exe_path_)).completeBaseName().toStdString();
+    const std::string exe_path =
+        (args.isEmpty() ? QCoreApplication::applicationFilePath() : args.front()).toStdString();
+    const QFileInfo exe(QString::fromStdString(exe_path));
+    program_name_ = exe.completeBaseName().toStdString();
     if (program_name_.empty()) program_name_ = "tovan1";
-    main_ini_ = options_.ini_path.empty() ? Main_Ini_Path(exe_path_) : options_.ini_path;
 
-    // The settings file comes before the language, the service items and
-    // the amplitude range.
-    Read_Settings(main_ini_, true, inst_->Settings);
-    demo_ = options_.demo || Read_System_Flag(main_ini_, "Demo");
-
-    if (demo_) {
-        link_ = Make_Virtual_Instrument();
-    } else {
-        link_ = std::make_unique<Ftdi_Link>();
-    }
-    FPGA_Image image = Find_FPGA_Image(options_.fpga_image,
-                                       QFileInfo(QString::fromStdString(exe_path_)).absolutePath().toStdString());
-    fpga_image_error_ = image.error;
-
-    Device_Session::Hooks hooks;
-    hooks.sync_draw = [this] { handoff_->Run_Blocking(); };
-    hooks.wait_ms = [this](int ms) { Wait_Serving_Events(ms); };
-    hooks.controls_changed = [this] {
-        if (window_) window_->Sync_Controls();
-    };
-    hooks.set_busy = [this](bool busy) {
-        if (window_) window_->Set_Busy(busy);
-    };
-    session_ = std::make_unique<Device_Session>(*inst_, *link_, *prompts_, std::move(image.bytes), program_name_,
-                                                std::move(hooks));
+    Session_Options o;
+    o.ini_path = options_.ini_path.empty() ? Main_Ini_Path(exe_path) : options_.ini_path;
+    o.demo = options_.demo;
+    o.fpga_image = options_.fpga_image;
+    o.exe_dir = exe.absolutePath().toStdString();
+    o.program_name = program_name_;
+    o.link_factory = env_.link_factory;
+    if (env_.thread_sleep) o.thread_sleep = env_.thread_sleep;
+    session_ = std::make_unique<tovan::Session>(std::move(o), *prompts_, Make_Session_Hooks());
+    bg_service_ = std::make_unique<BG_Service>(*session_, renderer_.State);
 }
 
 App::~App() {
@@ -92,6 +74,32 @@ void App::Shutdown() {
     if (session_) session_->Shutdown();
 }
 
+Session_Hooks App::Make_Session_Hooks() {
+    Session_Hooks hooks;
+    hooks.sync_draw = [this] { handoff_->Run_Blocking(); };
+    hooks.wait_ms = [this](int ms) {
+        if (env_.wait_ms) {
+            env_.wait_ms(ms);
+        } else {
+            Wait_Serving_Events(ms);
+        }
+    };
+    hooks.controls_changed = [this] {
+        if (window_) window_->Sync_Controls();
+    };
+    hooks.set_busy = [this](bool busy) {
+        if (window_) window_->Set_Busy(busy);
+    };
+    // Waits for the acquisition thread serve the redraw hand-off; each pass
+    // of the thread posts an empty call that ends one round of waiting.
+    hooks.wait_until = [](const std::function<bool()>& done) {
+        while (!done())
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+    };
+    hooks.wake = [this] { QMetaObject::invokeMethod(handoff_.get(), [] {}, Qt::QueuedConnection); };
+    return hooks;
+}
+
 Main_Window_Hooks App::Make_Hooks() {
     Main_Window_Hooks h;
     h.link_check = [this](Link_Button) { return session_->Check_Link_On_Press(); };
@@ -100,44 +108,27 @@ Main_Window_Hooks App::Make_Hooks() {
     h.display_resized = [this](QSize size) { Display_Resized(size); };
     h.display_mouse = [this](QMouseEvent* e) { return Display_Mouse(e); };
     h.trigger_position = [this] {
-        std::lock_guard lock(inst_->State.Data_Mutex);
-        return static_cast<int>(inst_->State.Frame->Info.Trig_Index);
-    };
-    h.bg_swap = [this] {
-        View_Action a;
-        {
-            std::lock_guard lock(inst_->State.Data_Mutex);
-            a = Swap_BG(*inst_->State.Frame, *bg_, inst_->Settings, renderer_.State);
-        }
-        if (a == View_Action::Apply_Settings) inst_->Apply_Settings();
-        if (a == View_Action::Refresh_View) inst_->Refresh_View();
-        window_->Sync_Controls();
+        return session_->With_Frame(
+            [](const Frame_Data& f, const Status_Values&) { return static_cast<int>(f.Info.Trig_Index); });
     };
     h.on_first_activation = [this] {
-        // A named image that cannot be used is worth a word before the
-        // built-in stand-in is sent.
-        if (fpga_image_error_) {
-            const bool ru = inst_->Settings.Russian;
-            prompts_->Message_Box(window_text::FPGA_Image_Title(ru),
-                                  window_text::FPGA_Image_Not_Used(ru) + std::string("\r\n") +
-                                      File_Error_Text(fpga_image_error_, ru),
-                                  Prompt_Icon::Warning, Prompt_Buttons::Ok);
-        }
         session_->First_Activation();
         window_->Sync_Controls();
     };
-    h.file_menu_opened = [this] { Check_Link(*link_, inst_->State); };
+    h.file_menu_opened = [this] { Check_Link(session_->Link(), Inst().State); };
     h.on_close = [this] { Write_Main_Ini(); };
     h.on_exit = [this] { Shutdown(); };
     return h;
 }
 
 void App::Start(Single_Instance* instance) {
-    window_ = std::make_unique<Main_Window>(*inst_, *prompts_, Make_Hooks());
+    Instrument& inst = Inst();
+    window_ = std::make_unique<Main_Window>(inst, *prompts_, Make_Hooks());
+    window_->Add_Feature(std::make_unique<BG_Feature>(*bg_service_));
     qt_prompts_.Set_Parent(window_.get());
-    qt_prompts_.Set_Language([this] { return inst_->Settings.Russian; });
-    inst_->State.Redraw_Request.store(true);
-    inst_->Refresh_View();  // parameters once before anything runs; no device command yet
+    qt_prompts_.Set_Language([this] { return Inst().Settings.Russian; });
+    inst.State.Redraw_Request.store(true);
+    inst.Refresh_View();  // parameters once before anything runs; no device command yet
     window_->Sync_Controls();
     if (instance) instance->on_handoff = [this](const Handoff_Record& r) { window_->Handle_Handoff(r); };
     session_->Start_Thread();
@@ -154,7 +145,8 @@ void App::Timer1Timer() {
 
 void App::Sync_Draw() {
     if (!window_) return;
-    Acq_State& st = inst_->State;
+    Instrument& inst = Inst();
+    Acq_State& st = inst.State;
     const Link_Supervisor& sup = session_->Supervisor();
     Screen_Inputs in;
     in.FPS_Shown = sup.FPS_Shown();
@@ -165,17 +157,17 @@ void App::Sync_Draw() {
     in.Single_State = st.Single_State.load();
     in.Program_Name = program_name_;
     Screen_Result r;
-    {
-        std::lock_guard lock(st.Data_Mutex);
-        in.Vcc_10mV = st.Status.Vcc_10mV;
-        in.Vcc_Present = st.Status.Vcc_Present;
+    session_->With_Frames([&](const Frame_Data& main, const Frame_Data& bg, const Status_Values& status) {
+        in.Vcc_10mV = status.Vcc_10mV;
+        in.Vcc_Present = status.Vcc_Present;
         if (!screen_.isNull()) {
             Image_Canvas canvas(screen_);
-            r = renderer_.Draw_Screen(canvas, *st.Frame, *bg_, inst_->Settings, inst_->Params, in);
+            r = renderer_.Draw_Screen(canvas, main, bg, inst.Settings, inst.Params, in);
         }
+        // Both under the data lock, as the decoder writes them.
         if (st.Shown_Flag.exchange(false)) st.Frames_Shown.fetch_add(1);
         st.Rec_Count = 0;  // no recorder file yet: the bytes are not kept
-    }
+    });
     if (screen_.isNull()) {
         window_->After_Redraw();
         return;
@@ -185,34 +177,40 @@ void App::Sync_Draw() {
                                   r.Label_Mod_Visible ? QString::fromStdString(r.Label_Mod) : QString(),
                                   r.Label_Pulse_Visible ? QString::fromStdString(r.Label_Pulse) : QString(),
                                   From_BGR(r.Label_Font_Color), From_BGR(r.Panel_Color));
-    inst_->Settings.X_Pos = r.X_Pos;
+    inst.Settings.X_Pos = r.X_Pos;
     window_->Set_View_Range(r.X_Max);
     window_->After_Redraw();
 }
 
 void App::Display_Resized(QSize size) {
     if (size.width() <= 0 || size.height() <= 0) return;
+    Instrument& inst = Inst();
     renderer_.Layout(size.width(), size.height());
     screen_ = QImage(size, QImage::Format_RGB32);
-    screen_.fill(From_BGR(inst_->Settings.Colors.Background));
-    inst_->State.Redraw_Request.store(true);
-    inst_->State.Rx_Event.Set();
+    screen_.fill(From_BGR(inst.Settings.Colors.Background));
+    inst.State.Redraw_Request.store(true);
+    inst.State.Rx_Event.Set();
 }
 
 bool App::Display_Mouse(QMouseEvent* e) {
-    Scope_Settings& s = inst_->Settings;
+    Instrument& inst = Inst();
+    Scope_Settings& s = inst.Settings;
     const QPoint p = e->position().toPoint();
     View_Action a = View_Action::None;
     bool toggle_compact = false;
+    const auto bg_exists = [this] {
+        return session_->With_Frames(
+            [](const Frame_Data&, const Frame_Data& bg, const Status_Values&) { return BG_Exists(bg); });
+    };
     switch (e->type()) {
         case QEvent::MouseButtonPress: {
             const Mouse_Buttons b{e->button() == Qt::LeftButton, e->button() == Qt::RightButton};
-            a = Mouse_Down(renderer_.State, s, BG_Exists(*bg_), p.x(), p.y(), b);
+            a = Mouse_Down(renderer_.State, s, bg_exists(), p.x(), p.y(), b);
             break;
         }
         case QEvent::MouseButtonDblClick: {
             const Mouse_Buttons b{e->button() == Qt::LeftButton, e->button() == Qt::RightButton};
-            const Dbl_Press_Result r = Mouse_Dbl_Press(renderer_.State, s, BG_Exists(*bg_), p.x(), p.y(), b);
+            const Dbl_Press_Result r = Mouse_Dbl_Press(renderer_.State, s, bg_exists(), p.x(), p.y(), b);
             toggle_compact = r.Toggle_Compact;
             a = r.Action;
             break;
@@ -225,28 +223,15 @@ bool App::Display_Mouse(QMouseEvent* e) {
         case QEvent::MouseButtonRelease: a = Mouse_Up(renderer_.State); break;
         default: break;
     }
-    if (a == View_Action::Apply_Settings) inst_->Apply_Settings();
-    if (a == View_Action::Refresh_View) inst_->Refresh_View();
+    if (a == View_Action::Apply_Settings) inst.Apply_Settings();
+    if (a == View_Action::Refresh_View) inst.Refresh_View();
     if (a != View_Action::None) window_->Sync_Controls();
     return toggle_compact;
 }
 
 void App::Write_Main_Ini() {
-    const Acq_State& st = inst_->State;
-    System_Info info;
-    {
-        std::lock_guard lock(st.Data_Mutex);
-        if (st.Status.Serial_Valid) info.serial = st.Status.Serial_Bytes;
-        if (st.Status.TDC_Valid) {
-            info.tdc_rise = st.Status.TDC_Rise_Read;
-            info.tdc_fall = st.Status.TDC_Fall_Read;
-        }
-        if (st.Status.Vcc_Present) info.vcc_10mV = st.Status.Vcc_10mV;
-    }
-    info.firmware_version = st.Firmware_Version.load();
-    info.fpga_version = st.FPGA_Version.load();
-    if (const File_Error err = Write_Settings(main_ini_, true, inst_->Settings, info)) {
-        const bool ru = inst_->Settings.Russian;
+    if (const File_Error err = session_->Write_Settings()) {
+        const bool ru = Inst().Settings.Russian;
         prompts_->Message_Box(window_text::Settings_Save_Title(ru),
                               window_text::Settings_Not_Saved(ru) + std::string("\r\n") + File_Error_Text(err, ru),
                               Prompt_Icon::Error, Prompt_Buttons::Ok);

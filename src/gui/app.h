@@ -1,23 +1,22 @@
 #pragma once
-// The application's wiring in one place: the instrument and its device
-// session (real bridge or virtual instrument), the acquisition thread's
-// redraw hand-off, the screen renderer, the once-a-second supervision, the
-// settings file, and the main window with its hooks.
+// The window's side of the application: builds the session (settings file,
+// link, FPGA image, instrument, thread, background copy) with the window's
+// hooks, the screen renderer, the redraw hand-off, the once-a-second timer,
+// the features' services and the main window.
 #include <QImage>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
-#include "acquisition/device_session.h"
-#include "acquisition/instrument.h"
-#include "common/file_error.h"
-#include "device/acq_state.h"
+#include "display/bg_service.h"
 #include "display/screen.h"
 #include "gui/draw_handoff.h"
 #include "gui/main_window.h"
 #include "gui/qt_prompts.h"
+#include "session/session.h"
 
 namespace tovan {
 
@@ -32,11 +31,18 @@ struct App_Options {
     static App_Options Parse(const QStringList& args);  // args[0] is the program
 };
 
+// What tests put in place of the outside world; every member may stay empty.
+struct App_Env {
+    Prompts* prompts = nullptr;         // default: Qt message boxes
+    Link_Factory link_factory;          // default: Make_Default_Link
+    Sleep_Fn thread_sleep;              // waits of the FPGA load; default: real sleep
+    std::function<void(int ms)> wait_ms;  // waits of the supervision; default: a local event loop
+};
+
 class App {
 public:
-    // args: the command line, program path first. `prompts` may be given by
-    // tests (scripted answers); by default Qt message boxes are used.
-    explicit App(const QStringList& args, Prompts* prompts = nullptr);
+    // args: the command line, program path first.
+    explicit App(const QStringList& args, App_Env env = {});
     ~App();
 
     // Builds the window and starts the acquisition thread; instance may be
@@ -46,11 +52,11 @@ public:
     void Shutdown();
 
     Main_Window& Window() { return *window_; }
-    Instrument& Inst() { return *inst_; }
-    Device_Session& Session() { return *session_; }
-    UsbLink& Link() { return *link_; }
-    bool Demo() const { return demo_; }
-    const std::string& Main_Ini() const { return main_ini_; }
+    tovan::Session& Session() { return *session_; }
+    Instrument& Inst() { return session_->Inst(); }
+    UsbLink& Link() { return session_->Link(); }
+    bool Demo() const { return session_->Demo(); }
+    const std::string& Main_Ini() const { return session_->Ini_Path(); }
     const QImage& Screen() const { return screen_; }
     QTimer& Timer1() { return timer1_; }
     // What the once-a-second timer runs.
@@ -58,28 +64,23 @@ public:
 
 private:
     Main_Window_Hooks Make_Hooks();
+    Session_Hooks Make_Session_Hooks();
     void Sync_Draw();
     void Write_Main_Ini();
     void Wait_Serving_Events(int ms);
     void Display_Resized(QSize size);
     bool Display_Mouse(QMouseEvent* e);
 
-    QStringList args_;
     App_Options options_;
-    std::string exe_path_;
-    std::string main_ini_;
+    App_Env env_;
     std::string program_name_;
-    File_Error fpga_image_error_;  // why a named FPGA image was not used
-    bool demo_ = false;
-    std::unique_ptr<Instrument> inst_;
-    std::unique_ptr<UsbLink> link_;
     Qt_Prompts qt_prompts_;
     Prompts* prompts_;
-    std::unique_ptr<Frame_Data> bg_;  // the background oscillogram
     Screen_Renderer renderer_;
     QImage screen_;
     std::unique_ptr<Draw_Handoff> handoff_;
-    std::unique_ptr<Device_Session> session_;
+    std::unique_ptr<tovan::Session> session_;
+    std::unique_ptr<BG_Service> bg_service_;
     std::unique_ptr<Main_Window> window_;
     QTimer timer1_;
 };

@@ -448,16 +448,6 @@ void Main_Window::Build_Menus() {
     menu_view_->addSeparator();
     view_toggle("Menu_Lenta", &Scope_Settings::Lenta, true, nullptr);
     menu_view_->addSeparator();
-    if (hooks_.bg_swap) {
-        menu_bg_do_ = Add_Action(menu_view_, "Menu_BG_Do", QString(), false, [this] {
-            if (!inst_.State.Run_State.load()) hooks_.bg_swap();
-        });
-        menu_bg_do_->setShortcut(QKeySequence(QStringLiteral("Ctrl+B")));
-        menu_view_->addSeparator();
-    }
-    connect(menu_view_, &QMenu::aboutToShow, this, [this] {
-        if (menu_bg_do_) menu_bg_do_->setEnabled(!inst_.State.Run_State.load());
-    });
     view_toggle("Menu_On_Top", &Scope_Settings::On_Top, false, nullptr);
     QMenu* lang = Add_Menu(menu_view_, "Menu_Language", QStringLiteral("Language"));
     auto* g_lang = new QActionGroup(this);
@@ -529,6 +519,13 @@ void Main_Window::Apply_Language(bool ru) {
     }
     volts_div_button_->setText(QString::fromStdString(Volts_Div_Button_Caption(inst_.Settings.Probe, ru)));
     if (gen_dialog_) gen_dialog_->Set_Language(ru);
+    for (const auto& f : features_) f->Apply_Language(ru);
+}
+
+void Main_Window::Add_Feature(std::unique_ptr<Window_Feature> feature) {
+    feature->Install(*this);
+    feature->Apply_Language(inst_.Settings.Russian);
+    features_.push_back(std::move(feature));
 }
 
 void Main_Window::Sync_Controls() {

@@ -7,12 +7,15 @@
 #include <QImage>
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "acquisition/instrument.h"
 #include "app/handoff.h"
 #include "app/manual.h"
 #include "common/prompts.h"
+#include "gui/features/window_feature.h"
 
 class QAction;
 class QActionGroup;
@@ -52,9 +55,6 @@ struct Main_Window_Hooks {
     std::function<int()> trigger_position;
     // Opens a handed-over file; as_settings for ".tvs" files.
     std::function<void(const std::string&, bool as_settings)> open_file;
-    // Swaps the main and the background oscillogram; the menu item is
-    // offered only when set.
-    std::function<void()> bg_swap;
     // The File menu opens: the link check whose code the menu's commands read.
     std::function<void()> file_menu_opened;
     std::function<void()> on_first_activation;
@@ -74,6 +74,9 @@ public:
     void Sync_Controls();
     // Sets every caption of the caption table for the language.
     void Apply_Language(bool lang_russian);
+    // A feature adds its own menu items and dialogs; the window keeps it
+    // and tells it every change of language.
+    void Add_Feature(std::unique_ptr<Window_Feature> feature);
 
     // Busy rule of the single-instance hand-off: set during every modal
     // command and until the first activation has completed.
@@ -200,7 +203,6 @@ private:
 
     QMenu* menu_file_ = nullptr;
     QMenu* menu_view_ = nullptr;
-    QAction* menu_bg_do_ = nullptr;
     std::array<QAction*, 3> probe_items_{};
     std::array<QAction*, 2> smpl_mode_items_{};
     std::array<QAction*, 4> smpl_n_items_{};
@@ -214,6 +216,7 @@ private:
 
     Trig_Dialog* trig_dialog_ = nullptr;
     Generator_Dialog* gen_dialog_ = nullptr;
+    std::vector<std::unique_ptr<Window_Feature>> features_;
 };
 
 }  // namespace tovan

@@ -1,8 +1,10 @@
-// The whole application on the virtual instrument (and on the real bridge
-// backend, which finds no device here): RUN, SINGLE, control changes
-// during RUN and the link supervision with every fault.
+// The whole application on the virtual instrument with its manual clock
+// (and on a bridge that lists no device): RUN, SINGLE, control changes
+// during RUN, the link supervision with every fault, the B.G. swap.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -12,35 +14,59 @@
 #include "device/virtual_instrument.h"
 #include "gui/app.h"
 #include "support/scripted_prompts.h"
+#include "support/stub_usb_link.h"
 
 namespace tovan::test {
 namespace {
 
 using tovan::test_support::Scripted_Prompts;
 
-// Serves events until `done` holds or the time runs out.
-bool Wait_For(const std::function<bool()>& done, int timeout_ms = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
+enum class Backend { Virtual, Bridge_Without_Device };
+
+// The bridge backend as it is with nothing plugged in.
+class No_Device_Link final : public test_support::Stub_Usb_Link {
+public:
+    Ft_Status Open_By_Location(uint32_t, Dev_Handle*) override { return Ft_Device_Not_Found; }
+    Ft_Status Get_Queue_Status(Dev_Handle, uint32_t*) override { return Ft_Invalid_Handle; }
+    Ft_Status Get_Status(Dev_Handle, uint32_t*, uint32_t*, uint32_t*) override { return Ft_Invalid_Handle; }
+};
 
 class App_Session : public ::testing::Test {
 protected:
-    void Start(bool demo) {
+    App_Env Env() {
+        App_Env env;
+        env.prompts = &prompts;
+        // Whatever is plugged into this machine, the bridge lists nothing.
+        env.link_factory = [this](Link_Kind k) -> std::unique_ptr<UsbLink> {
+            if (k == Link_Kind::Bridge) return std::make_unique<No_Device_Link>();
+            auto v = std::make_unique<Virtual_Instrument>(clock);
+            vi = v.get();
+            return v;
+        };
+        env.thread_sleep = [this](int ms) {
+            if (vi) vi->Advance(std::chrono::milliseconds(ms));
+        };
+        // The supervision's waits: device time passes, the thread goes on.
+        env.wait_ms = [this](int ms) {
+            if (vi) vi->Advance(std::chrono::milliseconds(ms));
+            app->Session().Wait_Passes(2);
+        };
+        return env;
+    }
+    QStringList Args(Backend b) const {
         QStringList args{QStringLiteral("tovan1")};
-        if (demo) args << QStringLiteral("--demo");
+        if (b == Backend::Virtual) args << QStringLiteral("--demo");
         args << QStringLiteral("--ini") << dir.filePath(QStringLiteral("tovan1.ini"));
+        return args;
+    }
+    void Start(Backend b) {
         prompts.unscripted_answer = Prompt_Answer::No;
         // English texts for the checks.
         QFile ini(dir.filePath(QStringLiteral("tovan1.ini")));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write("[Common]\nRussian=0\n");
         ini.close();
-        app = std::make_unique<App>(args, &prompts);
+        app = std::make_unique<App>(Args(b), Env());
         app->Start(nullptr);
         app->Timer1().stop();  // the tests tick by hand
         ASSERT_TRUE(Wait_For([&] { return !app->Window().Busy(); }));  // first activation done
@@ -49,16 +75,27 @@ protected:
         if (app) app->Shutdown();
         app.reset();
     }
+    // Moves device time on in 5 ms steps, letting the acquisition thread
+    // and the window catch up after each, until `done` holds (at most
+    // `steps` steps).
+    bool Wait_For(const std::function<bool()>& done, int steps = 4000) {
+        for (int i = 0; i < steps; ++i) {
+            QCoreApplication::processEvents();
+            if (done()) return true;
+            if (vi) vi->Advance(std::chrono::milliseconds(5));
+            app->Session().Wait_Passes(1);
+        }
+        return done();
+    }
     QToolButton* Button(const char* name) {
         auto* b = app->Window().findChild<QToolButton*>(QString::fromLatin1(name));
         EXPECT_NE(b, nullptr) << name;
         return b;
     }
-    Virtual_Instrument& Device() { return dynamic_cast<Virtual_Instrument&>(app->Link()); }
+    Virtual_Instrument& Device() { return *vi; }
     Acq_State& State() { return app->Inst().State; }
     Frame_Info Info() {
-        std::lock_guard lock(State().Data_Mutex);
-        return State().Frame->Info;
+        return app->Session().With_Frame([](const Frame_Data& f, const Status_Values&) { return f.Info; });
     }
     bool Running() { return Wait_For([&] { return State().FPGA_OK.load() && Info().Frame_No > 0; }); }
     std::vector<std::string> Texts() const {
@@ -69,11 +106,13 @@ protected:
 
     QTemporaryDir dir;
     Scripted_Prompts prompts;
+    std::shared_ptr<Manual_Device_Clock> clock = std::make_shared<Manual_Device_Clock>();
+    Virtual_Instrument* vi = nullptr;
     std::unique_ptr<App> app;
 };
 
-TEST_F(App_Session, RunWithoutDeviceShowsTheUsbError) {
-    Start(false);  // the libftdi1 backend: no bridge on this machine
+TEST_F(App_Session, RunWithABridgeListingNoDeviceShowsTheUsbError) {
+    Start(Backend::Bridge_Without_Device);
     QTest::mouseClick(Button("SpeedButton_Run"), Qt::LeftButton);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].title, "USB Error");
@@ -84,7 +123,7 @@ TEST_F(App_Session, RunWithoutDeviceShowsTheUsbError) {
 }
 
 TEST_F(App_Session, RunDrawsFramesAndCountsThem) {
-    Start(true);
+    Start(Backend::Virtual);
     EXPECT_EQ(State().Link_Status.load(), Ft_Ok);  // opened at the first activation
     QTest::mouseClick(Button("SpeedButton_Run"), Qt::LeftButton);
     ASSERT_TRUE(Running());
@@ -102,20 +141,33 @@ TEST_F(App_Session, RunDrawsFramesAndCountsThem) {
 }
 
 TEST_F(App_Session, SingleDrawsOneFrameAndPopsUp) {
-    Start(true);
+    Start(Backend::Virtual);
     QTest::mouseClick(Button("SpeedButton_Sngl"), Qt::LeftButton);
     ASSERT_TRUE(Wait_For([&] { return !Button("SpeedButton_Sngl")->isChecked(); }));
     EXPECT_FALSE(State().Run_State.load());
     EXPECT_FALSE(State().Single_State.load());
     EXPECT_EQ(State().Frames_Total.load(), 1u);
     EXPECT_EQ(Info().Frame_No, 1);
-    // The device keeps sending; nothing more is decoded.
-    QTest::qWait(200);
+    // The device keeps sending for another 200 ms; nothing more is decoded.
+    Wait_For([] { return false; }, 40);
     EXPECT_EQ(State().Frames_Total.load(), 1u);
 }
 
+TEST_F(App_Session, StopAndWaitFromTheWindowKeepsTheFrame) {
+    Start(Backend::Virtual);
+    QTest::mouseClick(Button("SpeedButton_Run"), Qt::LeftButton);
+    ASSERT_TRUE(Running());
+    // The thread may be handing a redraw to the window right now: the wait
+    // serves it instead of blocking on it.
+    app->Session().Stop_And_Wait();
+    EXPECT_FALSE(Button("SpeedButton_Run")->isChecked());
+    const uint32_t total = State().Frames_Total.load();
+    Wait_For([] { return false; }, 40);
+    EXPECT_EQ(State().Frames_Total.load(), total);
+}
+
 TEST_F(App_Session, ControlChangeDuringRunShowsOnlyNewFrames) {
-    Start(true);
+    Start(Backend::Virtual);
     QTest::mouseClick(Button("SpeedButton_Run"), Qt::LeftButton);
     ASSERT_TRUE(Running());
     const uint32_t divider_1ms = app->Inst().Params.Smpl_Divider;
@@ -133,7 +185,7 @@ TEST_F(App_Session, ControlChangeDuringRunShowsOnlyNewFrames) {
 }
 
 TEST_F(App_Session, RunAfterALostLinkLoadsTheFpgaFirst) {
-    Start(true);
+    Start(Backend::Virtual);
     Device().Unplug();
     Device().Replug();
     ASSERT_TRUE(Wait_For([&] {
@@ -145,6 +197,35 @@ TEST_F(App_Session, RunAfterALostLinkLoadsTheFpgaFirst) {
     ASSERT_TRUE(Running());
     EXPECT_TRUE(Device().FPGA_Loaded());
     EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(App_Session, BackgroundSwapFromTheViewMenu) {
+    Start(Backend::Virtual);
+    auto* swap = app->Window().findChild<QAction*>(QStringLiteral("Menu_BG_Do"));
+    ASSERT_NE(swap, nullptr);
+    EXPECT_EQ(swap->text(), QStringLiteral("Main <-> B.G. Oscillogram"));
+    EXPECT_EQ(swap->shortcut(), QKeySequence(QStringLiteral("Ctrl+B")));
+    auto* view = app->Window().findChild<QMenu*>(QStringLiteral("Menu_View"));
+    QTest::mouseClick(Button("SpeedButton_Run"), Qt::LeftButton);
+    ASSERT_TRUE(Running());
+    emit view->aboutToShow();
+    EXPECT_FALSE(swap->isEnabled());  // not while running
+    swap->trigger();
+    EXPECT_EQ(Info().Frame_Count > 0, true);
+
+    app->Session().Stop_And_Wait();
+    emit view->aboutToShow();
+    EXPECT_TRUE(swap->isEnabled());
+    const int32_t frame_no = Info().Frame_No;
+    swap->trigger();
+    EXPECT_TRUE(app->Inst().Settings.BG_View);
+    const int32_t bg_no = app->Session().With_Frames(
+        [](const Frame_Data&, const Frame_Data& bg, const Status_Values&) { return bg.Info.Frame_No; });
+    EXPECT_EQ(bg_no, frame_no);
+    EXPECT_EQ(Info().Frame_Count, 0);  // the background was empty
+    // The language switch reaches the feature's item too.
+    app->Window().findChild<QAction*>(QStringLiteral("Menu_Russian"))->trigger();
+    EXPECT_EQ(swap->text(), QString::fromUtf8("Обменять с фоновой"));
 }
 
 enum class Fault { Unplug, Power_Cycle, Corrupt, Lost_FPGA };
@@ -161,7 +242,7 @@ class Supervision : public App_Session, public ::testing::WithParamInterface<Fau
 
 TEST_P(Supervision, FaultCodeAndRecovery) {
     const Fault_Case& c = GetParam();
-    Start(true);
+    Start(Backend::Virtual);
     QTest::mouseClick(Button("SpeedButton_Run"), Qt::LeftButton);
     ASSERT_TRUE(Running());
     app->Timer1Timer();  // a quiet second first
@@ -210,15 +291,14 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(App_Session, SettingsSurviveARestart) {
-    Start(true);
+    Start(Backend::Virtual);
     QTest::mouseClick(Button("SpeedButton_2uS"), Qt::LeftButton);
     QTest::mouseClick(Button("SpeedButton_05V"), Qt::LeftButton);
     app->Window().close();
     app->Shutdown();
     app.reset();
-    QStringList args{QStringLiteral("tovan1"), QStringLiteral("--demo"), QStringLiteral("--ini"),
-                     dir.filePath(QStringLiteral("tovan1.ini"))};
-    App again(args, &prompts);
+    vi = nullptr;
+    App again(Args(Backend::Virtual), Env());
     EXPECT_EQ(again.Inst().Settings.Time_Div, 21);
     EXPECT_EQ(again.Inst().Settings.Volts_Div, 2);
     EXPECT_FALSE(again.Inst().Settings.Russian);

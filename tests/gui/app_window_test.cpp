@@ -19,7 +19,8 @@ namespace {
 using tovan::test_support::Scripted_Prompts;
 using Prompts_Shown = Scripted_Prompts::Shown;
 
-bool Wait_For(const std::function<bool()>& done, int timeout_ms = 5000) {
+// The bound only stops a broken run; a loaded machine never comes near it.
+bool Wait_For(const std::function<bool()>& done, int timeout_ms = 120000) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     while (!done()) {
         if (std::chrono::steady_clock::now() > end) return false;
@@ -40,7 +41,9 @@ protected:
         QStringList args{QStringLiteral("tovan1"), QStringLiteral("--demo"), QStringLiteral("--ini"), Ini()};
         args << extra;
         prompts.unscripted_answer = Prompt_Answer::No;
-        app = std::make_unique<App>(args, &prompts);
+        App_Env env;
+        env.prompts = &prompts;
+        app = std::make_unique<App>(args, env);
         app->Start(nullptr);
         app->Timer1().stop();
         ASSERT_TRUE(Wait_For([&] { return !app->Window().Busy(); }));
@@ -97,7 +100,7 @@ struct Message_Case {
     const char* save_title;
     const char* save_text;   // the first lines of the settings-save failure
     const char* fpga_title;
-    const char* fpga_text;   // the lines after the path of the FPGA-image warning
+    const char* fpga_text;   // what follows the path in the FPGA-image warning
 };
 
 class App_Messages : public App_Window, public ::testing::WithParamInterface<Message_Case> {
@@ -117,7 +120,7 @@ TEST_P(App_Messages, SettingsSaveFailureAndFpgaImageInTheChosenLanguage) {
 
     const auto* fpga = Find_Title(c.fpga_title);
     ASSERT_NE(fpga, nullptr);
-    EXPECT_NE(fpga->text.find(image.toStdString() + "\r\n" + c.fpga_text), std::string::npos) << fpga->text;
+    EXPECT_NE(fpga->text.find(image.toStdString() + c.fpga_text), std::string::npos) << fpga->text;
 
     // The settings file turns into a folder: the old file cannot be read.
     ASSERT_TRUE(QFile::remove(Ini()));
@@ -132,9 +135,9 @@ TEST_P(App_Messages, SettingsSaveFailureAndFpgaImageInTheChosenLanguage) {
 INSTANTIATE_TEST_SUITE_P(
     Languages, App_Messages,
     ::testing::Values(Message_Case{"Russian", true, "Сохранение настроек", "Настройки не сохранены.", "Образ FPGA",
-                                   "Файл не является образом FPGA, размер: 0 байт."},
+                                   " - не образ FPGA, размер 0"},
                       Message_Case{"English", false, "Save Settings", "The settings were not saved.", "FPGA Image",
-                                   "The file is not an FPGA image, size: 0 bytes."}),
+                                   " - not an FPGA image, size 0"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

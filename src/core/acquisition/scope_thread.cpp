@@ -29,7 +29,10 @@ void Scope_Thread::Stop() {
 }
 
 void Scope_Thread::Execute() {
-    while (!terminated_.load()) Execute_Pass();
+    while (!terminated_.load()) {
+        Execute_Pass();
+        if (pass_done_) pass_done_();
+    }
 }
 
 void Scope_Thread::Execute_Pass() {

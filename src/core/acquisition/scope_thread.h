@@ -34,6 +34,8 @@ public:
     // tears down the window).
     void Stop();
     bool Running() const { return worker_.joinable(); }
+    // Called by the thread after each completed pass (set before Start).
+    void On_Pass_Done(std::function<void()> fn) { pass_done_ = std::move(fn); }
 
     // One pass of the loop (the thread body repeats it); tests call it
     // directly without a thread.
@@ -49,6 +51,7 @@ private:
     std::vector<uint8_t> image_;
     std::function<void()> sync_draw_;
     Sleep_Fn sleep_ms_;
+    std::function<void()> pass_done_;
     std::atomic<bool> terminated_{false};
     std::thread worker_;
     // What went into the last configuration block (this thread only).

@@ -129,6 +129,14 @@ void Send_Config(UsbLink& link, Acq_State& st, const Device_Params& p) {
 
 void Load_FPGA(UsbLink& link, Acq_State& st, std::span<const uint8_t> image,
                const Sleep_Fn& sleep_ms) {
+    if (image.empty()) {
+        // No image to send (the bridge without an image file): nothing goes
+        // out and the load fails as an unanswered one would.
+        st.FPGA_OK.store(false);
+        st.Err_FPGA_Config.store(true);
+        st.Redraw_Request.store(true);
+        return;
+    }
     const Dev_Handle h = st.Handle.load();
     link.Purge(h, Purge_Rx | Purge_Tx);
     const uint8_t cmd = Cmd_FPGA;

@@ -47,7 +47,7 @@ inline constexpr int FPGA_Write_Retries = 8;
 
 // Sends the image and reads the FF DE A5 acknowledgement with the FPGA and
 // firmware versions. Sets FPGA_OK, the versions, Err_FPGA_Config and
-// Redraw_Request.
+// Redraw_Request. An empty image sends nothing and fails the load.
 void Load_FPGA(UsbLink& link, Acq_State& st, std::span<const uint8_t> image,
                const Sleep_Fn& sleep_ms);
 

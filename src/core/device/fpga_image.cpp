@@ -7,25 +7,32 @@
 namespace tovan {
 namespace {
 
+using Outcome = FPGA_Image_Attempt::Outcome;
+
 bool Read_Image_File(const std::string& path, FPGA_Image& out) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     if (ec) {
         out.error = File_Error{File_Fault::Cannot_Read, path, ec};
+        out.tried.push_back({path, std::filesystem::exists(path) ? Outcome::Unreadable : Outcome::Not_Found,
+                             ec.message()});
         return false;
     }
     if (size == 0 || size > FPGA_Image_Max_Size) {
         out.error = File_Error{File_Fault::Not_FPGA_Image, path, {}, static_cast<uint64_t>(size)};
+        out.tried.push_back({path, Outcome::Bad_Size, std::to_string(size)});
         return false;
     }
     std::ifstream f(path, std::ios::binary);
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
     if (!f.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
         out.error = File_Error{File_Fault::Cannot_Read, path, std::make_error_code(std::errc::io_error)};
+        out.tried.push_back({path, Outcome::Read_Error, {}});
         return false;
     }
     out.bytes = std::move(bytes);
     out.source = path;
+    out.tried.push_back({path, Outcome::Used, {}});
     return true;
 }
 
@@ -56,7 +63,13 @@ FPGA_Image Find_FPGA_Image(const std::string& override_path, const std::string& 
         for (const std::string& dir : {exe_dir, std::string(TOVAN_FIRMWARE_DIR)}) {
             if (dir.empty()) continue;
             const std::string path = (std::filesystem::path(dir) / FPGA_Image_File_Name).string();
-            if (std::filesystem::exists(path) && Read_Image_File(path, img)) return img;
+            if (!std::filesystem::exists(path)) {
+                img.tried.push_back({path, Outcome::Not_Found, {}});
+                continue;
+            }
+            const File_Error kept_error = img.error;  // only a named file's problem is reported there
+            if (Read_Image_File(path, img)) return img;
+            img.error = kept_error;
         }
     }
     img.bytes = Builtin_FPGA_Image();

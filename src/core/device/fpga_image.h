@@ -17,10 +17,20 @@ inline constexpr const char* FPGA_Image_File_Name = "tovan1_fpga.bin";
 inline constexpr const char* FPGA_Image_Env = "TOVAN1_FPGA_IMAGE";
 inline constexpr size_t FPGA_Image_Max_Size = 4u << 20;
 
+// One place the image was looked for, and what came of it.
+struct FPGA_Image_Attempt {
+    enum class Outcome { Used, Not_Found, Unreadable, Bad_Size, Read_Error };
+    std::string path;
+    Outcome outcome = Outcome::Not_Found;
+    std::string detail;  // the system's reason (Unreadable) or the size (Bad_Size)
+};
+
 struct FPGA_Image {
     std::vector<uint8_t> bytes;
     std::string source;  // the file it came from, or "built-in"
     File_Error error;    // why a named file was not used (none when it was)
+    std::vector<FPGA_Image_Attempt> tried;  // every place looked at, in order
+    bool Builtin() const { return source == "built-in"; }
 };
 
 // The built-in stand-in (deterministic).
@@ -30,7 +40,8 @@ std::vector<uint8_t> Builtin_FPGA_Image();
 // variable TOVAN1_FPGA_IMAGE, `exe_dir`/tovan1_fpga.bin and the installed
 // data folder; the first file that reads falls back to nothing else. An
 // empty, unreadable or oversized named file is reported in `error` and the
-// built-in stand-in is used.
+// built-in stand-in is used; whether the stand-in may serve is the
+// caller's choice (the virtual instrument takes it, the bridge does not).
 FPGA_Image Find_FPGA_Image(const std::string& override_path, const std::string& exe_dir);
 
 }  // namespace tovan

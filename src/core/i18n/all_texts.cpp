@@ -37,8 +37,6 @@ std::vector<Named_Text> All_Text_Pairs() {
     TOVAN_TEXT(window_text, Manual_Not_Opened);
     TOVAN_TEXT(window_text, Settings_Save_Title);
     TOVAN_TEXT(window_text, Settings_Not_Saved);
-    TOVAN_TEXT(window_text, FPGA_Image_Title);
-    TOVAN_TEXT(window_text, FPGA_Image_Not_Used);
     TOVAN_TEXT(window_text, Button_Yes);
     TOVAN_TEXT(window_text, Button_No);
     TOVAN_TEXT(window_text, Button_OK);

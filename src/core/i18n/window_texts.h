@@ -20,12 +20,6 @@ inline constexpr Text_Pair Manual_Not_Opened{"Не удалось открыть
 inline constexpr Text_Pair Settings_Save_Title{"Сохранение настроек", "Save Settings"};
 inline constexpr Text_Pair Settings_Not_Saved{"Настройки не сохранены.", "The settings were not saved."};
 
-// A named FPGA image that cannot be used; followed by the file error.
-inline constexpr Text_Pair FPGA_Image_Title{"Образ FPGA", "FPGA Image"};
-inline constexpr Text_Pair FPGA_Image_Not_Used{
-    "Файл образа FPGA не используется, вместо него загружается встроенная замена.",
-    "The FPGA image file is not used; the built-in stand-in is loaded instead."};
-
 // Message box buttons.
 inline constexpr Text_Pair Button_Yes{"Да", "Yes"};
 inline constexpr Text_Pair Button_No{"Нет", "No"};

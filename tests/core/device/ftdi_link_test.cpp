@@ -11,23 +11,29 @@
 namespace tovan {
 namespace {
 
-// The build machine has no FTDI bridge (often no USB bus at all): the
-// listing is empty and the instrument search reports "not found".
-TEST(FtdiLinkNoBridge, ListsNothingAndOpenDeviceGivesNotFound) {
+// The real backend on whatever the machine has: with no bridge (often no
+// USB bus at all) the listing is empty and the search reports "not found";
+// with one, the listing ends where its count says and the search either
+// opens the instrument or leaves no handle behind.
+TEST(FtdiLinkRealBackend, ListingAndSearchAgreeWithOrWithoutABridge) {
     Ftdi_Link link;
     uint32_t n = 99;
     ASSERT_EQ(link.List_Count(&n), Ft_Ok);
-    EXPECT_EQ(n, 0u);
     uint32_t loc = 0;
     std::string desc;
-    EXPECT_EQ(link.List_Location(0, &loc), Ft_Device_Not_Found);
-    EXPECT_EQ(link.List_Description(0, &desc), Ft_Device_Not_Found);
+    EXPECT_EQ(link.List_Location(n, &loc), Ft_Device_Not_Found);
+    EXPECT_EQ(link.List_Description(n, &desc), Ft_Device_Not_Found);
 
     Dev_Handle h = 5;
     Manual_Reset_Event ev;
-    EXPECT_EQ(Open_Device(link, &h, false, nullptr, "tovan1", &ev), Ft_Device_Not_Found);
-    EXPECT_EQ(h, 0u);
-    EXPECT_EQ(link.Open_By_Location(0x01100000, &h), Ft_Device_Not_Found);
+    const Ft_Status rc = Open_Device(link, &h, false, nullptr, "tovan1", &ev);
+    if (n == 0) EXPECT_EQ(rc, Ft_Device_Not_Found);
+    if (rc == Ft_Ok) {
+        EXPECT_NE(h, 0u);
+        link.Close(h);
+    } else {
+        EXPECT_EQ(h, 0u);
+    }
 }
 
 TEST(FtdiLinkNoBridge, NullOutputPointersAreRejected) {

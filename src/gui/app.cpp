@@ -3,9 +3,13 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMouseEvent>
+#include <cstdlib>
+#include <filesystem>
 
 #include "acquisition/link_control.h"
+#include "app/command_line.h"
 #include "device/fpga_image.h"
 #include "device/ftdi_link.h"
 #include "device/virtual_instrument.h"
@@ -13,6 +17,7 @@
 #include "display/mouse.h"
 #include "display/trace.h"
 #include "gui/single_instance.h"
+#include "i18n/cli_texts.h"
 #include "settings/settings_file.h"
 
 namespace tovan {
@@ -23,19 +28,16 @@ QColor From_BGR(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16)
 }  // namespace
 
 App_Options App_Options::Parse(const QStringList& args) {
+    std::vector<std::string> a;
+    for (const QString& s : args) a.push_back(s.toStdString());
+    // The program entry has refused a bad command line already; here
+    // whatever was understood is taken.
+    const Command_Line c = Parse_Command_Line(a, false);
     App_Options o;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--demo")) {
-            o.demo = true;
-        } else if (a == QLatin1String("--fpga-image") && i + 1 < args.size()) {
-            o.fpga_image = args[++i].toStdString();
-        } else if (a == QLatin1String("--ini") && i + 1 < args.size()) {
-            o.ini_path = args[++i].toStdString();
-        } else {
-            o.files.push_back(a);
-        }
-    }
+    o.demo = c.demo;
+    o.fpga_image = c.fpga_image;
+    o.ini_path = c.ini_path;
+    for (const std::string& f : c.files) o.files.push_back(QString::fromStdString(f));
     return o;
 }
 
@@ -53,6 +55,12 @@ App::App(const QStringList& args, Prompts* prompts)
 
     // The settings file comes before the language, the service items and
     // the amplitude range.
+    // A first start (no settings file yet) speaks the user's language.
+    std::error_code ec;
+    inst_->Settings.Russian = Initial_Lang_Russian(
+        Messages_Locale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"),
+                        QLocale::system().name().toStdString()),
+        std::filesystem::exists(main_ini_, ec));
     Read_Settings(main_ini_, true, inst_->Settings);
     demo_ = options_.demo || Read_System_Flag(main_ini_, "Demo");
 
@@ -233,7 +241,9 @@ void App::Write_Main_Ini() {
     info.firmware_version = st.Firmware_Version.load();
     info.fpga_version = st.FPGA_Version.load();
     const std::string err = Write_Settings(main_ini_, true, inst_->Settings, info);
-    if (!err.empty()) prompts_->Message_Box(program_name_, err, Prompt_Icon::Error, Prompt_Buttons::Ok);
+    if (!err.empty())
+        prompts_->Message_Box(program_name_, Txt_Settings_Not_Saved(inst_->Settings.Russian) + err,
+                              Prompt_Icon::Error, Prompt_Buttons::Ok);
 }
 
 void App::Wait_Serving_Events(int ms) {

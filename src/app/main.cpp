@@ -127,9 +127,11 @@ int main(int argc, char** argv) {
     QObject::connect(&qapp, &QGuiApplication::commitDataRequest, &qapp,
                      [&](QSessionManager&) { QTimer::singleShot(0, &qapp, [&] { exit_now(); }); });
 #endif
-    // Any other way out of the event loop (the platform asked to quit)
-    // still saves the settings and closes the link.
+    // Any other way out of the event loop while the window is still open
+    // (the platform asked to quit) still saves the settings and closes the
+    // link. A window closed by the user has saved them already.
     QObject::connect(&qapp, &QCoreApplication::aboutToQuit, &qapp, [&] {
+        if (!app.Window().isVisible()) return;
         modal_tries = 50;
         exit_now();
     });

@@ -99,7 +99,10 @@ std::string Help_Text(const std::string& program, bool ru) {
     const std::string path = Txt_Cli_Path_Arg(ru);
     auto line = [](const std::string& opt, const char* what) {
         std::string l = "  " + opt;
-        if (l.size() < 24) l.append(24 - l.size(), ' ');
+        // Columns count characters, not the bytes of UTF-8.
+        size_t width = 0;
+        for (const char c : l) width += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        if (width < 24) l.append(24 - width, ' ');
         else l += "\n" + std::string(24, ' ');
         // Continuation lines of the description line up under its start.
         for (const char* c = what; *c; ++c) l += *c == '\n' ? "\n" + std::string(24, ' ') : std::string(1, *c);

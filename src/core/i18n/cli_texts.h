@@ -24,9 +24,11 @@ inline constexpr Text_Pair Txt_Cli_Opt_End{"конец параметров: в�
                                            "end of options: everything after it is a file name"};
 inline constexpr Text_Pair Txt_Cli_Opt_File{
     "файл, открываемый при запуске: \".tvs\" - файл настроек,\n"
-    "иначе файл данных; если программа уже запущена, файл передаётся ей",
+    "иначе файл данных; если программа уже запущена,\n"
+    "файл передаётся ей",
     "file to open at start: \".tvs\" is a settings file,\n"
-    "anything else a data file; when the program is already running, the file is handed to it"};
+    "anything else a data file; when the program is\n"
+    "already running, the file is handed to it"};
 inline constexpr Text_Pair Txt_Cli_Path_Arg{"ПУТЬ", "PATH"};
 inline constexpr Text_Pair Txt_Cli_File_Arg{"ФАЙЛ", "FILE"};
 

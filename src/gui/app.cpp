@@ -3,14 +3,19 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMouseEvent>
+#include <cstdlib>
+#include <filesystem>
 
 #include "acquisition/link_control.h"
+#include "app/command_line.h"
 #include "display/canvas.h"
 #include "display/mouse.h"
 #include "display/trace.h"
 #include "gui/features/bg_feature.h"
 #include "gui/single_instance.h"
+#include "i18n/cli_texts.h"
 #include "i18n/file_texts.h"
 #include "i18n/window_texts.h"
 #include "settings/settings_file.h"
@@ -23,19 +28,16 @@ QColor From_BGR(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16)
 }  // namespace
 
 App_Options App_Options::Parse(const QStringList& args) {
+    std::vector<std::string> a;
+    for (const QString& s : args) a.push_back(s.toStdString());
+    // The program entry has refused a bad command line already; here
+    // whatever was understood is taken.
+    const Command_Line c = Parse_Command_Line(a, false);
     App_Options o;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--demo")) {
-            o.demo = true;
-        } else if (a == QLatin1String("--fpga-image") && i + 1 < args.size()) {
-            o.fpga_image = args[++i].toStdString();
-        } else if (a == QLatin1String("--ini") && i + 1 < args.size()) {
-            o.ini_path = args[++i].toStdString();
-        } else {
-            o.files.push_back(a);
-        }
-    }
+    o.demo = c.demo;
+    o.fpga_image = c.fpga_image;
+    o.ini_path = c.ini_path;
+    for (const std::string& f : c.files) o.files.push_back(QString::fromStdString(f));
     return o;
 }
 
@@ -58,6 +60,12 @@ App::App(const QStringList& args, App_Env env)
     o.program_name = program_name_;
     o.link_factory = env_.link_factory;
     if (env_.thread_sleep) o.thread_sleep = env_.thread_sleep;
+    // A first start (no settings file yet) speaks the user's language.
+    std::error_code ec;
+    o.initial_russian = Initial_Lang_Russian(
+        Messages_Locale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"),
+                        QLocale::system().name().toStdString()),
+        std::filesystem::exists(o.ini_path, ec));
     session_ = std::make_unique<tovan::Session>(std::move(o), *prompts_, Make_Session_Hooks());
     bg_service_ = std::make_unique<BG_Service>(*session_, renderer_.State);
 }
@@ -232,8 +240,7 @@ bool App::Display_Mouse(QMouseEvent* e) {
 void App::Write_Main_Ini() {
     if (const File_Error err = session_->Write_Settings()) {
         const bool ru = Inst().Settings.Russian;
-        prompts_->Message_Box(window_text::Settings_Save_Title(ru),
-                              window_text::Settings_Not_Saved(ru) + std::string("\r\n") + File_Error_Text(err, ru),
+        prompts_->Message_Box(window_text::Settings_Save_Title(ru), Txt_Settings_Not_Saved(ru) + File_Error_Text(err, ru),
                               Prompt_Icon::Error, Prompt_Buttons::Ok);
     }
 }

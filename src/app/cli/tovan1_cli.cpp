@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
         } else if (a == "--fpga-image" && i + 1 < argc) {
             o.fpga_image = argv[++i];
         } else {
-            std::cerr << Txt_Cli_Bad_Argument(false) << a << "\n" << Txt_Cli_Usage(false) << "\n";
+            std::cerr << Txt_Example_Bad_Argument(false) << a << "\n" << Txt_Example_Usage(false) << "\n";
             return 2;
         }
     }
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     s.Start_Thread();
     s.First_Activation();
     if (s.Inst().State.Link_Status.load() != Ft_Ok) {
-        std::cerr << Txt_Cli_No_Device(ru) << "\n";
+        std::cerr << Txt_Example_No_Device(ru) << "\n";
         s.Shutdown();
         return 1;
     }
@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     const Frame_Info info = s.With_Frame([](const Frame_Data& f, const Status_Values&) { return f.Info; });
     s.Shutdown();
     if (s.Inst().State.Frames_Total.load() == 0) {
-        std::cerr << Txt_Cli_No_Frame(ru) << "\n";
+        std::cerr << Txt_Example_No_Frame(ru) << "\n";
         return 1;
     }
     std::printf("Frame_No=%d\nSmpl_Count=%d\nSmpl_Period=%d\nFrame_uV_Div=%d\n", info.Frame_No, info.Smpl_Count,

@@ -36,7 +36,6 @@ std::vector<Named_Text> All_Text_Pairs() {
     TOVAN_TEXT(window_text, Manual_Not_Found);
     TOVAN_TEXT(window_text, Manual_Not_Opened);
     TOVAN_TEXT(window_text, Settings_Save_Title);
-    TOVAN_TEXT(window_text, Settings_Not_Saved);
     TOVAN_TEXT(window_text, Button_Yes);
     TOVAN_TEXT(window_text, Button_No);
     TOVAN_TEXT(window_text, Button_OK);

@@ -20,10 +20,10 @@ inline constexpr Text_Pair Txt_FPGA_Image_Bad_Size{" - не образ FPGA, р�
 inline constexpr Text_Pair Txt_FPGA_Image_Read_Error{" - ошибка чтения", " - read error"};
 
 // The command-line program.
-inline constexpr Text_Pair Txt_Cli_No_Device{"Прибор не найден.", "No instrument found."};
-inline constexpr Text_Pair Txt_Cli_No_Frame{"Кадр не получен.", "No frame received."};
-inline constexpr Text_Pair Txt_Cli_Bad_Argument{"Неверный аргумент: ", "Bad argument: "};
-inline constexpr Text_Pair Txt_Cli_Usage{
+inline constexpr Text_Pair Txt_Example_No_Device{"Прибор не найден.", "No instrument found."};
+inline constexpr Text_Pair Txt_Example_No_Frame{"Кадр не получен.", "No frame received."};
+inline constexpr Text_Pair Txt_Example_Bad_Argument{"Неверный аргумент: ", "Bad argument: "};
+inline constexpr Text_Pair Txt_Example_Usage{
     "Использование: tovan1-cli [--demo] [--frames N] [--ini ФАЙЛ] [--fpga-image ФАЙЛ]",
     "Usage: tovan1-cli [--demo] [--frames N] [--ini FILE] [--fpga-image FILE]"};
 

@@ -18,7 +18,6 @@ inline constexpr Text_Pair Manual_Not_Opened{"Не удалось открыть
 // Writing the program's settings file when the window closes; followed by
 // the file error.
 inline constexpr Text_Pair Settings_Save_Title{"Сохранение настроек", "Save Settings"};
-inline constexpr Text_Pair Settings_Not_Saved{"Настройки не сохранены.", "The settings were not saved."};
 
 // Message box buttons.
 inline constexpr Text_Pair Button_Yes{"Да", "Yes"};

@@ -37,8 +37,9 @@ Session::Session(Session_Options options, Prompts& prompts, Session_Hooks hooks)
     // The settings file comes before the language, the service items and
     // the amplitude range.
     bool demo = options_.demo;
+    if (options_.initial_russian) inst_->Settings.Russian = *options_.initial_russian;
     if (!options_.ini_path.empty()) {
-        Read_Settings(options_.ini_path, true, inst_->Settings);
+        read_failure_ = Read_Settings(options_.ini_path, true, inst_->Settings);
         demo = demo || Read_System_Flag(options_.ini_path, "Demo");
     }
     kind_ = demo ? Link_Kind::Virtual : Link_Kind::Bridge;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <string>
 
@@ -19,6 +20,7 @@
 #include "device/device_commands.h"
 #include "device/fpga_image.h"
 #include "device/usb_link.h"
+#include "settings/ini_file.h"
 
 namespace tovan {
 
@@ -39,6 +41,9 @@ struct Session_Options {
     std::string program_name = "tovan1";  // title of the session's messages
     Link_Factory link_factory;             // empty: Make_Default_Link
     Sleep_Fn thread_sleep = Real_Sleep;    // waits of the FPGA load (tests: a device clock)
+    // The interface language until the settings file says otherwise (a first
+    // start follows the user's locale); empty: the record's default.
+    std::optional<bool> initial_russian;
 };
 
 struct Session_Hooks : Device_Session::Hooks {
@@ -85,6 +90,10 @@ public:
     // Writes the settings file in full; the error text, empty on success
     // (and when the session has no settings file).
     File_Error Write_Settings() const;
+    // Why the settings file could not be read at start (None or Missing:
+    // nothing to tell); the defaults were used and the file is kept.
+    Ini_Load_Failure Settings_Read_Failure() const { return read_failure_; }
+    const std::string& Settings_Path() const { return options_.ini_path; }
 
     // --- the frame -----------------------------------------------------------
     // fn(const Frame_Data&, const Status_Values&) under the data lock.
@@ -133,6 +142,7 @@ private:
     Session_Hooks hooks_;
     std::unique_ptr<Instrument> inst_;
     Link_Kind kind_ = Link_Kind::Bridge;
+    Ini_Load_Failure read_failure_ = Ini_Load_Failure::None;
     std::unique_ptr<UsbLink> link_;
     FPGA_Image image_;
     bool image_reported_ = false;

@@ -44,7 +44,7 @@ App::App(const QStringList& args, Prompts* prompts)
       options_(App_Options::Parse(args)),
       inst_(std::make_unique<Instrument>()),
       prompts_(prompts ? prompts : &qt_prompts_),
-      bg_(std::make_unique<Frame_Data>()),
+      bg_(std::make_unique<Background_Frame>()),
       handoff_(std::make_unique<Draw_Handoff>([this] { Sync_Draw(); })) {
     exe_path_ = (args.isEmpty() ? QCoreApplication::applicationFilePath() : args.front()).toStdString();
     program_name_ = QFileInfo(QString::fromStdString(exe_path_)).completeBaseName().toStdString();

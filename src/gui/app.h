@@ -74,7 +74,7 @@ private:
     std::unique_ptr<UsbLink> link_;
     Qt_Prompts qt_prompts_;
     Prompts* prompts_;
-    std::unique_ptr<Frame_Data> bg_;  // the background oscillogram
+    std::unique_ptr<Background_Frame> bg_;  // the background oscillogram
     Screen_Renderer renderer_;
     QImage screen_;
     std::unique_ptr<Draw_Handoff> handoff_;

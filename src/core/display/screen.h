@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <string>
 
-#include "device/acq_state.h"
 #include "display/canvas.h"
 #include "display/fft.h"
 #include "display/geometry.h"
 #include "display/trace.h"
-#include "settings/compute_params.h"
+#include "model/device_params.h"
+#include "model/frame.h"
 #include "settings/scope_settings.h"
 
 namespace tovan {
@@ -50,8 +50,9 @@ public:
     void Layout(int w, int h) { State.Geo = Layout_Plot(w, h); }
 
     // Draws one complete screen. The caller holds the frame data's lock.
-    Screen_Result Draw_Screen(Canvas& c, const Frame_Data& main, const Frame_Data& bg, const Scope_Settings& s,
-                              const Device_Params& p, const Screen_Inputs& in);
+    Screen_Result Draw_Screen(Canvas& c, const Frame_Data& main, const Background_Frame& bg,
+                              const Scope_Settings& s, const Device_Params& p,
+                              const Screen_Inputs& in);
 
     const FFT_Analyser& FFT() const { return fft_; }
 

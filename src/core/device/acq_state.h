@@ -18,6 +18,7 @@
 #include <mutex>
 
 #include "common/event.h"
+#include "device/protocol.h"
 #include "device/usb_link.h"
 #include "model/device_params.h"
 #include "model/frame.h"
@@ -25,8 +26,6 @@
 
 namespace tovan {
 
-inline constexpr int Status_Block_Size = 96;
-inline constexpr int Max_Data_Bytes = Max_Record_Points + Max_Record_Points / 4;
 inline constexpr int Max_Read_Bytes = 25195;
 
 // Byte-stream parser state, kept across reads (acquisition thread only).

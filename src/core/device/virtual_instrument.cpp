@@ -13,15 +13,13 @@ namespace tovan {
 namespace {
 
 constexpr int64_t Never = std::numeric_limits<int64_t>::max();
-constexpr int Max_Values = 8000;
-constexpr uint8_t FPGA_Ack[3] = {0xFF, 0xDE, 0xA5};
 
 int64_t Ticks_To_Ns(int64_t ticks) { return ticks > Never / 10 ? Never : ticks * 10; }
 
 uint8_t Bad_Check(uint8_t good, uint8_t flip) {
     uint8_t bad = static_cast<uint8_t>(good ^ flip);
-    if (bad == 0xFF || bad == good) bad = static_cast<uint8_t>(good ^ 0x02);
-    if (bad == 0xFF) bad = static_cast<uint8_t>(good ^ 0x04);
+    if (bad == Frame_Start || bad == good) bad = static_cast<uint8_t>(good ^ 0x02);
+    if (bad == Frame_Start) bad = static_cast<uint8_t>(good ^ 0x04);
     return bad;
 }
 
@@ -84,12 +82,12 @@ Virtual_Instrument::Virtual_Instrument(std::shared_ptr<Device_Clock> clock, uint
                                        const Device_Calibration& cal)
     : clock_(std::move(clock)), seed_(seed), cal_(cal) {
     regs1_.fill(0);
-    regs1_[0] = static_cast<uint8_t>(cal_.tdc_rise_steps);
-    regs1_[1] = static_cast<uint8_t>(cal_.tdc_fall_steps);
-    for (int i = 16; i <= 20; ++i) regs1_[static_cast<size_t>(i)] = 0xFF;
-    values_.reserve(Max_Values);
-    levels_.reserve(Max_Values);
-    data_.reserve(Max_Values + Max_Values / 4);
+    regs1_[Reg1_TDC_Rise] = static_cast<uint8_t>(cal_.tdc_rise_steps);
+    regs1_[Reg1_TDC_Fall] = static_cast<uint8_t>(cal_.tdc_fall_steps);
+    for (int i = 0; i < Serial_Size; ++i) regs1_[static_cast<size_t>(Reg1_Serial + i)] = 0xFF;
+    values_.reserve(Max_Record_Points);
+    levels_.reserve(Max_Record_Points);
+    data_.reserve(Max_Data_Bytes);
     Start_Power(clock_->Now_Ns());
     listed_from_ns_ = clock_->Now_Ns();
     if (!clock_->Is_Manual()) pump_ = std::thread([this] { Pump_Loop(); });
@@ -446,8 +444,8 @@ bool Virtual_Instrument::Configured() const {
 
 uint8_t Virtual_Instrument::Register(int bank, int reg) const {
     std::lock_guard lock(m_);
-    if (bank == 0 && reg >= 0 && reg < 64) return regs0_[static_cast<size_t>(reg)];
-    if (bank == 1 && reg >= 0 && reg < 32) return regs1_[static_cast<size_t>(reg)];
+    if (bank == 0 && reg >= 0 && reg < Bank0_Size) return regs0_[static_cast<size_t>(reg)];
+    if (bank == 1 && reg >= 0 && reg < Bank1_Size) return regs1_[static_cast<size_t>(reg)];
     return 0;
 }
 
@@ -461,7 +459,7 @@ uint64_t Virtual_Instrument::Frames_Built() const {
 
 void Virtual_Instrument::Feed(uint8_t b, int64_t now_ns) {
     if (!plugged_) return;
-    if (b > 0x0F) {
+    if (b > Nibble_Max) {
         // A command byte ends whatever was in progress; an unfinished image
         // leaves the FPGA unconfigured, an unfinished block is dropped.
         half_ = false;
@@ -534,7 +532,7 @@ void Virtual_Instrument::Apply_Config(int64_t now_ns) {
     for (size_t s = 0; s < section_count; ++s) {
         if (pos + 3 > n) return;
         const Section sec{cfg_[pos], cfg_[pos + 1], cfg_[pos + 2], pos + 3};
-        const size_t limit = sec.bank == 0 ? 64 : sec.bank == 1 ? 32 : 0;
+        const size_t limit = sec.bank == 0 ? Bank0_Size : sec.bank == 1 ? Bank1_Size : 0;
         if (size_t{sec.first} + sec.count > limit || sec.at + sec.count > n) return;
         sections[s] = sec;
         pos = sec.at + sec.count;
@@ -558,39 +556,41 @@ void Virtual_Instrument::Restart_Acquisition(int64_t now_ns) {
     Acquisition a;
     a.regs = regs0_;
     Acq_Setup& s = a.setup;
-    s.flags = r[2];
-    s.divider = uint64_t{r[3]} | uint64_t{r[4]} << 8 | uint64_t{r[5]} << 16 | uint64_t{r[12]} << 24;
+    s.flags = r[Reg_Trig_Flags];
+    s.divider = uint64_t{r[Reg_Divider]} | uint64_t{r[Reg_Divider + 1]} << 8 |
+                uint64_t{r[Reg_Divider + 2]} << 16 | uint64_t{r[Reg_Divider_Top]} << 24;
     if (s.divider == 0) s.divider = 1;
-    const int pre = r[6] | r[7] << 8;
-    const int post = r[8] | r[9] << 8;
-    s.n = std::min(pre + post, Max_Values);
-    s.peak = (s.flags & 0x08) == 0;
+    const int pre = r[Reg_Pre_Count] | r[Reg_Pre_Count + 1] << 8;
+    const int post = r[Reg_Post_Count] | r[Reg_Post_Count + 1] << 8;
+    s.n = std::min(pre + post, Max_Record_Points);
+    s.peak = (s.flags & F_One_Value) == 0;
     s.vpp = s.peak ? 2 : 1;
     s.m = s.n / s.vpp;
     s.pre_pts = std::min(pre, s.n) / s.vpp;
     s.post_values = s.n - std::min(pre, s.n);
-    s.roll = (s.flags & 0x10) != 0;
-    s.ext_bits = (s.flags & 0x01) != 0;
-    s.falling = (s.flags & 0x02) != 0;
-    s.ext_src = (s.flags & 0x04) != 0;
-    s.auto_mode = (s.flags & 0x20) != 0;
-    s.thr_lo = r[10];
-    s.thr_hi = r[11];
-    s.trig_n = r[14];
-    s.fm_input = r[48] & 3;
+    s.roll = (s.flags & F_Roll) != 0;
+    s.ext_bits = (s.flags & F_Trig_Bits) != 0;
+    s.falling = (s.flags & F_Falling) != 0;
+    s.ext_src = (s.flags & F_External) != 0;
+    s.auto_mode = (s.flags & F_Auto) != 0;
+    s.thr_lo = r[Reg_Thr_Low];
+    s.thr_hi = r[Reg_Thr_High];
+    s.trig_n = r[Reg_Trig_Mode];
+    s.fm_input = r[Reg_FM_Input] & 3;
 
     Signal_Setup sig;
-    sig.gen_mode = r[32];
+    sig.gen_mode = r[Reg_Gen_Mode];
     sig.word1 = 0;
     sig.word2 = 0;
     for (int i = 0; i < 5; ++i) {
-        sig.word1 |= uint64_t{r[static_cast<size_t>(33 + i)]} << (8 * i);
-        sig.word2 |= uint64_t{r[static_cast<size_t>(38 + i)]} << (8 * i);
+        sig.word1 |= uint64_t{r[static_cast<size_t>(Reg_Gen_Word1 + i)]} << (8 * i);
+        sig.word2 |= uint64_t{r[static_cast<size_t>(Reg_Gen_Word2 + i)]} << (8 * i);
     }
-    sig.ampl_code = uint32_t{r[44]} * 4 + (r[43] >> 6);
-    sig.mod_word = uint32_t{r[45]} | uint32_t{r[46]} << 8 | uint32_t{r[47]} << 16;
-    sig.gain_byte = r[24];
-    sig.offset_dac = static_cast<uint16_t>(r[30] | r[31] << 8);
+    sig.ampl_code = uint32_t{r[Reg_Gen_Ampl + 1]} * 4 + (r[Reg_Gen_Ampl] >> 6);
+    sig.mod_word = uint32_t{r[Reg_Mod_Word]} | uint32_t{r[Reg_Mod_Word + 1]} << 8 |
+                   uint32_t{r[Reg_Mod_Word + 2]} << 16;
+    sig.gain_byte = r[Reg_Gain];
+    sig.offset_dac = static_cast<uint16_t>(r[Reg_Offset_DAC] | r[Reg_Offset_DAC + 1] << 8);
     a.sig = Signal_Model(sig, cal_, seed_);
     a.sig.Set_Sweep(No_Sweep, std::max<uint64_t>(s.divider / static_cast<uint64_t>(s.vpp), 1),
                     static_cast<uint32_t>(s.post_values));
@@ -748,16 +748,17 @@ bool Virtual_Instrument::Plan(int64_t limit_ns) {
     return false;
 }
 
-void Virtual_Instrument::Fill_Status(std::array<uint8_t, 96>& st, uint16_t pos_word, bool untriggered,
+void Virtual_Instrument::Fill_Status(Status_Block& st, uint16_t pos_word, bool untriggered,
                                      int fine, uint64_t frame_no) const {
     const Acquisition& a = acq_;
     std::copy(a.regs.begin(), a.regs.end(), st.begin());
-    std::copy(regs1_.begin(), regs1_.end(), st.begin() + 64);
-    st[0] = static_cast<uint8_t>(pos_word);
-    st[1] = static_cast<uint8_t>(pos_word >> 8);
-    st[2] = static_cast<uint8_t>((a.regs[2] & 0x3F) | (untriggered ? 0x40 : 0));
-    st[15] = static_cast<uint8_t>(fine & 0x1F);
-    st[48] = a.setup.fm_input;
+    std::copy(regs1_.begin(), regs1_.end(), st.begin() + Stat_Bank1);
+    st[Stat_Pos_Word] = static_cast<uint8_t>(pos_word);
+    st[Stat_Pos_Word + 1] = static_cast<uint8_t>(pos_word >> 8);
+    st[Stat_Flags] =
+        static_cast<uint8_t>((a.regs[Reg_Trig_Flags] & 0x3F) | (untriggered ? F_No_Trigger : 0));
+    st[Stat_TDC_Fine] = static_cast<uint8_t>(fine & 0x1F);
+    st[Stat_FM_Input] = a.setup.fm_input;
 
     // Reciprocal frequency meter: whole input periods over a gate that
     // opens and closes on input edges, timed in 10 ns ticks.
@@ -776,12 +777,13 @@ void Virtual_Instrument::Fill_Status(std::array<uint8_t, 96>& st, uint16_t pos_w
         }
     }
     for (int i = 0; i < 4; ++i) {
-        st[static_cast<size_t>(49 + i)] = static_cast<uint8_t>(count >> (8 * i));
-        st[static_cast<size_t>(53 + i)] = static_cast<uint8_t>(gate >> (8 * i));
+        st[static_cast<size_t>(Stat_FM_Count + i)] = static_cast<uint8_t>(count >> (8 * i));
+        st[static_cast<size_t>(Stat_FM_Gate + i)] = static_cast<uint8_t>(gate >> (8 * i));
     }
-    const auto vcc = static_cast<uint16_t>(std::lround(cal_.supply_volts * 100.0 * 10230.0 / 5830.0));
-    st[62] = static_cast<uint8_t>(vcc);
-    st[63] = static_cast<uint8_t>(vcc >> 8);
+    const auto vcc = static_cast<uint16_t>(std::lround(cal_.supply_volts * 100.0 * Vcc_Scale_Den /
+                                                       Vcc_Scale_Num));
+    st[Stat_Vcc] = static_cast<uint8_t>(vcc);
+    st[Stat_Vcc + 1] = static_cast<uint8_t>(vcc >> 8);
 }
 
 void Virtual_Instrument::Build_Frame_Now() {
@@ -818,7 +820,7 @@ void Virtual_Instrument::Build_Frame_Now() {
             point(a.roll_origin_tick + k * d, static_cast<size_t>(j * s.vpp));
         }
         const int64_t p = (k_done % m) * s.vpp;
-        pos_word = static_cast<uint16_t>((p & 0x3FFF) | 0x4000 | (k_done >= m ? 0x8000 : 0));
+        pos_word = static_cast<uint16_t>((p & Pos_Mask) | Pos_Started | (k_done >= m ? Pos_Wrapped : 0));
         a.next_roll_ns = a.ready_ns + Roll_Interval_Ns;
     } else {
         untriggered = !a.triggered;
@@ -848,7 +850,7 @@ void Virtual_Instrument::Build_Frame_Now() {
         data_.assign(values_.begin(), values_.end());
     }
 
-    std::array<uint8_t, 96> st{};
+    Status_Block st{};
     Fill_Status(st, pos_word, untriggered, a.triggered && s.ext_src ? a.tdc_fine : 0, frames_built_);
     const uint8_t type = s.ext_bits ? Frame_Type_Trig_Bits : Frame_Type_Plain;
 
@@ -859,7 +861,7 @@ void Virtual_Instrument::Build_Frame_Now() {
         data_[0] = data_[0] == 0 ? 1 : static_cast<uint8_t>(data_[0] - 1);
         x = Frame_Check(type, data_, st);
     }
-    last_frame_.resize(3 + data_.size() + 192);
+    last_frame_.resize(3 + data_.size() + Status_Wire_Bytes);
     const size_t len = Build_Frame(type, data_, st, last_frame_.data());
     last_frame_.resize(len);
     if (corrupt_left_ > 0) {
@@ -874,18 +876,18 @@ void Virtual_Instrument::Build_Frame_Now() {
 void Virtual_Instrument::Build_Frozen_Frame() {
     // The FPGA has dropped its configuration: its output buffer repeats the
     // last frame, and the check byte no longer matches.
-    if (last_frame_.size() < 3 + 192) {
-        std::array<uint8_t, 96> st{};
+    if (last_frame_.size() < 3 + Status_Wire_Bytes) {
+        Status_Block st{};
         std::copy(regs1_.begin(), regs1_.end(), st.begin() + 64);
         std::vector<uint8_t> data(1000, 0x80);
-        last_frame_.resize(3 + data.size() + 192);
+        last_frame_.resize(3 + data.size() + Status_Wire_Bytes);
         last_frame_.resize(Build_Frame(Frame_Type_Plain, data, st, last_frame_.data()));
     }
     frozen_frame_ = last_frame_;
     const std::span<const uint8_t> body(frozen_frame_.data() + 1, frozen_frame_.size() - 2);
     uint8_t x = 0;
     for (uint8_t b : body) x ^= b;
-    if (x == 0xFF) x = 0xFE;
+    if (x == Frame_Start) x = Check_For_Start;
     frozen_frame_.back() = Bad_Check(x, 0x5A);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/tovan1_version.h"
 #include "display/canvas.h"
 #include "display/fft.h"
 #include "display/geometry.h"
@@ -26,7 +27,7 @@ struct Screen_Inputs {
     bool Run_State = false;
     bool Single_State = false;
     std::string Program_Name = "Tovan1";
-    int Version = 162;  // shown as 1.62 in debug mode
+    int Version = Version_Number;  // shown as 1.62 in debug mode
 };
 
 // What the window shows outside the bitmap.

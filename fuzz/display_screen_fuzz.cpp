@@ -10,6 +10,7 @@
 
 #include "display/mouse.h"
 #include "display/screen.h"
+#include "settings/compute_params.h"
 
 using namespace tovan;
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "display/screen.h"
+#include "settings/compute_params.h"
 
 using namespace tovan;
 

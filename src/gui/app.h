@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "display/bg_service.h"
+#include "background/bg_service.h"
 #include "display/screen.h"
 #include "gui/draw_handoff.h"
 #include "gui/main_window.h"

@@ -2,11 +2,8 @@
 
 #include <filesystem>
 
+#include "common/tovan1_version.h"
 #include "i18n/cli_texts.h"
-
-#ifndef TOVAN_VERSION
-#error "TOVAN_VERSION (the project version) must be defined by the build"
-#endif
 
 namespace tovan {
 namespace {
@@ -27,7 +24,7 @@ constexpr Path_Option Path_Options[] = {
 
 }  // namespace
 
-const char* Software_Version_Text() { return TOVAN_VERSION; }
+const char* Software_Version_Text() { return Version_String; }
 
 std::vector<std::string> Command_Line::Options_Not_Handed_Over() const {
     std::vector<std::string> out;

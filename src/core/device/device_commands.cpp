@@ -33,10 +33,10 @@ int Build_Config_Block(const Device_Params& p, uint8_t seq, const Config_Extras&
     w.Byte(0);  // N, filled in below
     w.Byte(static_cast<uint8_t>(5 + (extras.tdc ? 1 : 0) + (extras.serial ? 1 : 0)));
 
-    w.Section(2, 0, 30);
+    w.Section(2, 0, Reg_Offset_DAC);
     w.Bytes(p.Offset_DAC, 2);
 
-    w.Section(16, 0, 32);
+    w.Section(16, 0, Reg_Gen_Mode);
     w.Byte(p.Gen_Mode);
     w.Bytes(static_cast<uint64_t>(p.Gen_Word1), 5);
     w.Bytes(static_cast<uint64_t>(p.Gen_Word2), 5);
@@ -44,7 +44,7 @@ int Build_Config_Block(const Device_Params& p, uint8_t seq, const Config_Extras&
     w.Byte(static_cast<uint8_t>(static_cast<uint32_t>(p.Gen_Ampl_Code) >> 2));
     w.Bytes(static_cast<uint32_t>(p.Mod_Word), 3);
 
-    w.Section(14, 0, 2);
+    w.Section(14, 0, Reg_Trig_Flags);
     w.Byte(p.Trig_Flags);
     w.Bytes(p.Smpl_Divider, 3);
     w.Bytes(p.Pre_Count, 2);
@@ -56,20 +56,20 @@ int Build_Config_Block(const Device_Params& p, uint8_t seq, const Config_Extras&
     w.Byte(p.Trig_Mode_Byte);
     w.Byte(4);
 
-    w.Section(2, 0, 24);
+    w.Section(2, 0, Reg_Gain);
     w.Byte(p.Gain_Byte);
     w.Byte(seq);
 
     if (extras.tdc) {
-        w.Section(2, 1, 0);
+        w.Section(2, 1, Reg1_TDC_Rise);
         for (uint8_t b : *extras.tdc) w.Byte(b);
     }
     if (extras.serial) {
-        w.Section(5, 1, 16);
+        w.Section(Serial_Size, 1, Reg1_Serial);
         for (uint8_t b : *extras.serial) w.Byte(b);
     }
 
-    w.Section(1, 0, 48);
+    w.Section(1, 0, Reg_FM_Input);
     w.Byte(p.FM_Input);
 
     const int n = w.Length();
@@ -82,7 +82,7 @@ int Build_Config_Block(const Device_Params& p, uint8_t seq, const Config_Extras&
 
 void Nibble_Code(std::span<const uint8_t> in, uint8_t* out) {
     for (uint8_t b : in) {
-        *out++ = b & 0x0F;
+        *out++ = b & Nibble_Max;
         *out++ = static_cast<uint8_t>(b >> 4);
     }
 }
@@ -178,12 +178,11 @@ void Load_FPGA(UsbLink& link, Acq_State& st, std::span<const uint8_t> image,
         uint32_t got = 0;
         link.Read(h, answer.data(), static_cast<uint32_t>(answer.size()), &got);
         if (got > answer.size()) got = static_cast<uint32_t>(answer.size());
-        static constexpr uint8_t marker[3] = {0xFF, 0xDE, 0xA5};
         size_t i = 0;
         while (i < got) {
             size_t k = 0;
-            while (k < 3 && i + k < got && answer[i + k] == marker[k]) ++k;
-            if (k == 3) {
+            while (k < FPGA_Ack.size() && i + k < got && answer[i + k] == FPGA_Ack[k]) ++k;
+            if (k == FPGA_Ack.size()) {
                 st.FPGA_OK.store(true);
                 if (i + 3 < got) st.FPGA_Version.store(answer[i + 3]);
                 if (i + 4 < got) st.Firmware_Version.store(answer[i + 4]);

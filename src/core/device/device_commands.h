@@ -9,14 +9,11 @@
 #include <span>
 
 #include "device/acq_state.h"
+#include "device/protocol.h"
 #include "device/usb_link.h"
-#include "settings/compute_params.h"
+#include "model/device_params.h"
 
 namespace tovan {
-
-inline constexpr uint8_t Cmd_Config = 0xFC;
-inline constexpr uint8_t Cmd_FPGA = 0xFA;
-inline constexpr int Max_Config_Block = 66;  // N = 65 plus the check byte
 
 struct Config_Extras {
     std::optional<std::array<uint8_t, 2>> tdc;     // TDC rise, fall (bank 1, 0-1)

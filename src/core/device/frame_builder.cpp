@@ -6,7 +6,7 @@ uint8_t Frame_Check(uint8_t type, std::span<const uint8_t> data, const Status_Bl
     uint8_t x = type;
     for (uint8_t b : data) x ^= b;
     for (uint8_t b : status) x ^= static_cast<uint8_t>((b & 0x0F) ^ (b >> 4));
-    return x == 0xFF ? 0xFE : x;
+    return x == Frame_Start ? Check_For_Start : x;
 }
 
 size_t Build_Frame(uint8_t type, std::span<const uint8_t> data, const Status_Block& status,
@@ -25,7 +25,7 @@ size_t Build_Frame(uint8_t type, std::span<const uint8_t> data, const Status_Blo
         *p++ = hi;
         x ^= static_cast<uint8_t>(lo ^ hi);
     }
-    *p++ = x == 0xFF ? 0xFE : x;
+    *p++ = x == Frame_Start ? Check_For_Start : x;
     return static_cast<size_t>(p - out);
 }
 

@@ -7,17 +7,9 @@
 #include <cstdint>
 #include <span>
 
+#include "device/protocol.h"
+
 namespace tovan {
-
-inline constexpr uint8_t Frame_Start = 0xFF;
-inline constexpr uint8_t Frame_Type_Plain = 0x00;     // n data bytes
-inline constexpr uint8_t Frame_Type_Trig_Bits = 0x01;  // n + n/4 data bytes
-inline constexpr uint8_t Frame_Type_Startup = 0x6F;   // start-up marker, nothing follows
-
-using Status_Block = std::array<uint8_t, 96>;
-
-// Largest frame on the wire: 8000 points with trigger bits.
-inline constexpr size_t Max_Frame_Bytes = 1 + 1 + 10000 + 192 + 1;
 
 // Writes the frame into `out` (at least 3 + data.size() + 192 bytes) and
 // returns its length. Data bytes must be 0..254; the check byte is the XOR

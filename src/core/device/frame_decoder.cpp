@@ -12,16 +12,6 @@ namespace tovan {
 
 namespace {
 
-constexpr int Status_Wire_Bytes = 2 * Status_Block_Size;
-
-// Status byte 2 flags.
-constexpr uint8_t F_Trig_Bits = 0x01;   // trigger-signal bits in the data
-constexpr uint8_t F_Falling = 0x02;     // falling edge
-constexpr uint8_t F_External = 0x04;    // external trigger source
-constexpr uint8_t F_One_Value = 0x08;   // clear: peak-detect pairs
-constexpr uint8_t F_Roll = 0x10;        // roll acquisition
-constexpr uint8_t F_No_Trigger = 0x40;  // the frame has no trigger point
-
 constexpr int32_t Level_Low = 4;
 constexpr int32_t Level_High = 28;
 
@@ -115,9 +105,9 @@ void Start_Frame(Frame_Parser& ps) {
 int32_t Fine_Trigger(const Device_Params& p, const Status_Block& s, uint8_t f,
                      const int32_t* v, int32_t n, int32_t frame_count, int32_t* tdc_fine) {
     if (f & F_External) {
-        int32_t c = (f & F_Falling) ? s[65] : s[64];
+        int32_t c = (f & F_Falling) ? s[Stat_TDC_Fall] : s[Stat_TDC_Rise];
         if (c < 12 || c > 27) c = 20;
-        *tdc_fine = s[15] & 0x1F;
+        *tdc_fine = s[Stat_TDC_Fine] & 0x1F;
         return std::max<int32_t>(0, 13 - (*tdc_fine * 10) / c);
     }
     // The interpolation reads only the codes this frame holds.
@@ -140,7 +130,7 @@ bool Frame_Info_Equal(const Frame_Info& a, const Frame_Info& b) {
 bool Finish_Frame(Acq_State& st, const Device_Params& p, uint8_t check) {
     Frame_Parser& ps = st.Parser;
     ps.phase = Frame_Parser::Phase::None;
-    const uint8_t x = ps.xor_sum == 0xFF ? 0xFE : ps.xor_sum;
+    const uint8_t x = ps.xor_sum == Frame_Start ? Check_For_Start : ps.xor_sum;
     if (check != x && ps.grace_frames > 0) {
         --ps.grace_frames;
         return true;
@@ -169,18 +159,20 @@ bool Finish_Frame(Acq_State& st, const Device_Params& p, uint8_t check) {
     Status_Block s;
     for (int i = 0; i < Status_Block_Size; ++i)
         s[i] = static_cast<uint8_t>((ps.status[2 * i] & 0x0F) | (ps.status[2 * i + 1] << 4));
-    if (s[25] != st.Seq_Counter.load()) return true;  // taken with an older configuration
+    if (s[Stat_Seq] != st.Seq_Counter.load()) return true;  // taken with an older configuration
     ps.grace_frames = 0;
 
     {
         std::lock_guard lock(st.Data_Mutex);
         Status_Values& sv = st.Status;
-        sv.TDC_Rise_Read = s[64];
-        sv.TDC_Fall_Read = s[65];
+        sv.TDC_Rise_Read = s[Stat_TDC_Rise];
+        sv.TDC_Fall_Read = s[Stat_TDC_Fall];
         sv.TDC_Valid = true;
-        std::copy(s.begin() + 80, s.begin() + 85, sv.Serial_Bytes.begin());
+        std::copy(s.begin() + Stat_Serial, s.begin() + Stat_Serial + Serial_Size,
+                  sv.Serial_Bytes.begin());
         sv.Serial_Valid = true;
-        sv.Vcc_10mV = (int32_t{s[62]} + 256 * int32_t{s[63]}) * 5830 / 10230;
+        sv.Vcc_10mV = (int32_t{s[Stat_Vcc]} + 256 * int32_t{s[Stat_Vcc + 1]}) * Vcc_Scale_Num /
+                      Vcc_Scale_Den;
         sv.Vcc_Present = sv.Vcc_10mV > 100;
     }
 
@@ -189,8 +181,9 @@ bool Finish_Frame(Acq_State& st, const Device_Params& p, uint8_t check) {
     // A frame that does not fit the current record length (write position
     // out of the ring, or a data length of another layout) is not taken.
     const int32_t n = p.Record_Points;
-    const int32_t pos = (s[0] | s[1] << 8) & 0x3FFF;
-    if (pos >= n || ps.data_len != Frame_Data_Length(n, (s[2] & F_Trig_Bits) != 0)) return true;
+    const int32_t pos = (s[Stat_Pos_Word] | s[Stat_Pos_Word + 1] << 8) & Pos_Mask;
+    if (pos >= n || ps.data_len != Frame_Data_Length(n, (s[Stat_Flags] & F_Trig_Bits) != 0))
+        return true;
 
     st.Frames_Received.fetch_add(1);
     st.Frames_Total.fetch_add(1);
@@ -294,13 +287,13 @@ void Decode_Frame(Acq_State& st, const Device_Params& p, const uint8_t* data,
                   const Status_Block& s) {
     Frame_Parser& ps = st.Parser;
     const int32_t n = p.Record_Points;
-    const uint8_t f = s[2];
+    const uint8_t f = s[Stat_Flags];
     const bool trig_bits = (f & F_Trig_Bits) != 0;
     if (Frame_Data_Length(n, trig_bits) == 0) return;
-    const int32_t w = s[0] | s[1] << 8;
-    const int32_t pos = w & 0x3FFF;
+    const int32_t w = s[Stat_Pos_Word] | s[Stat_Pos_Word + 1] << 8;
+    const int32_t pos = w & Pos_Mask;
     if (pos >= n) return;
-    const bool b14 = (w & 0x4000) != 0, b15 = (w & 0x8000) != 0;
+    const bool b14 = (w & Pos_Started) != 0, b15 = (w & Pos_Wrapped) != 0;
     const bool peak = (f & F_One_Value) == 0;
 
     // Raw codes and trigger levels.
@@ -370,9 +363,9 @@ void Decode_Frame(Acq_State& st, const Device_Params& p, const uint8_t* data,
     fi.Ext_Trig_Frac = peak ? 0 : 5;
     fi.Frame_Sweep_Span = Sat_From_I64(p.Sweep_Span);
     fi.Frame_Gen_Freq = Sat_From_I64(p.Gen_Freq);
-    fi.Frame_FM_Input = s[48] & 3;
-    fi.FM_Count = static_cast<int32_t>(Le32(s, 49));
-    fi.FM_Gate = static_cast<int32_t>(Le32(s, 53));
+    fi.Frame_FM_Input = s[Stat_FM_Input] & 3;
+    fi.FM_Count = static_cast<int32_t>(Le32(s, Stat_FM_Count));
+    fi.FM_Gate = static_cast<int32_t>(Le32(s, Stat_FM_Gate));
     fi.Frame_PPM = p.Frame_PPM;
     fi.Vpp_Code = vpp;
     fi.Sum_Code = static_cast<int32_t>(cs.sum);  // at most 8000 x 254

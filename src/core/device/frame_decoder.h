@@ -12,7 +12,7 @@
 #include "device/acq_state.h"
 #include "device/frame_builder.h"
 #include "device/usb_link.h"
-#include "settings/compute_params.h"
+#include "model/device_params.h"
 
 namespace tovan {
 

@@ -5,12 +5,10 @@
 
 #include "common/event.h"
 #include "common/prompts.h"
+#include "device/protocol.h"
 #include "device/usb_link.h"
 
 namespace tovan {
-
-// The USB description string the instrument's bridge reports.
-inline constexpr const char* Instrument_Description = "Digital Oscilloscope";
 
 // Looks for the instrument among the attached bridges and opens it: first
 // the devices described as the instrument (lowest index first), then any

@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "device/device_commands.h"
+#include "device/protocol.h"
 #include "device/usb_link.h"
 #include "device/virtual_signal.h"
 
@@ -81,7 +82,7 @@ private:
 class Virtual_Instrument final : public UsbLink {
 public:
     static constexpr uint32_t Location_Id = 0x0141;
-    static constexpr const char* Description = "Digital Oscilloscope";
+    static constexpr const char* Description = Instrument_Description;
     static constexpr int64_t Link_Ns_Per_Byte = 1000;        // about 1 MB/s
     static constexpr int64_t Slow_Link_Ns_Per_Byte = 10000;  // about 100 kB/s
     static constexpr size_t Rx_Capacity = 256 * 1024;        // driver receive buffer
@@ -202,7 +203,7 @@ private:
     void Search_Trigger(int64_t limit_tick);
     void Build_Frame_Now();
     void Build_Frozen_Frame();
-    void Fill_Status(std::array<uint8_t, 96>& st, uint16_t pos_word, bool untriggered, int fine,
+    void Fill_Status(Status_Block& st, uint16_t pos_word, bool untriggered, int fine,
                      uint64_t frame_no) const;
     void Restart_Acquisition(int64_t now_ns);
     void Start_Power(int64_t now_ns);

@@ -7,8 +7,6 @@
 namespace tovan {
 namespace {
 
-__extension__ typedef unsigned __int128 U128;
-
 constexpr uint64_t Phase_Mask = (uint64_t{1} << 40) - 1;
 constexpr double Phase_Scale = 1.0 / 1099511627776.0;  // 2^-40
 constexpr uint64_t Mod_Mask = (uint64_t{1} << 30) - 1;
@@ -17,8 +15,15 @@ constexpr double Noise_Codes = 0.8;                     // half-width of the inp
 constexpr double Volts_Per_Ampl_Step = 0.008;
 constexpr double Ticks_Per_Second = 1e8;
 
+// The low 40 bits of a product depend only on the low 40 bits of the
+// factors, and unsigned arithmetic wraps modulo 2^64, a multiple of 2^40.
 uint64_t Mul_Mod40(uint64_t a, uint64_t b) {
-    return static_cast<uint64_t>((static_cast<U128>(a & Phase_Mask) * (b & Phase_Mask)) & Phase_Mask);
+    return (a & Phase_Mask) * (b & Phase_Mask) & Phase_Mask;
+}
+
+// n (n - 1) / 2 modulo 2^64: the even factor is halved before the product.
+uint64_t Pairs(uint64_t n) {
+    return n % 2 == 0 ? (n / 2) * (n ? n - 1 : 0) : n * ((n - 1) / 2);
 }
 
 double Unit(uint64_t h) { return static_cast<double>(h >> 11) * (1.0 / 9007199254740992.0); }
@@ -144,14 +149,13 @@ double Signal_Model::Phase(int64_t t) const {
         const uint64_t u = static_cast<uint64_t>(t - sweep_origin_);
         const uint64_t d = sweep_divider_;
         const uint64_t s = sweep_samples_;
-        U128 extra;
+        // Only the low 40 bits count, so the sum is taken modulo 2^64.
+        uint64_t extra;
         if (u <= s * d) {
             const uint64_t k = u / d;
-            extra = static_cast<U128>(d) * (static_cast<U128>(k) * (k ? k - 1 : 0) / 2) +
-                    static_cast<U128>(k) * (u - k * d);
+            extra = d * Pairs(k) + k * (u - k * d);
         } else {
-            extra = static_cast<U128>(d) * (static_cast<U128>(s) * (s ? s - 1 : 0) / 2) +
-                    static_cast<U128>(s) * (u - s * d);
+            extra = d * Pairs(s) + s * (u - s * d);
         }
         acc = (acc + Mul_Mod40(word2_, static_cast<uint64_t>(extra & Phase_Mask))) & Phase_Mask;
     }

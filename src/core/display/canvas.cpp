@@ -11,10 +11,6 @@
 
 namespace tovan {
 
-namespace {
-__extension__ typedef __int128 I128;
-}
-
 Image_Canvas::Image_Canvas(QImage& image) : image_(image) {
     if (image_.format() != QImage::Format_RGB32) image_ = image_.convertToFormat(QImage::Format_RGB32);
     bits_ = image_.bits();
@@ -65,10 +61,20 @@ void Image_Canvas::Line(int x0, int y0, int x1, int y1, uint32_t pen) {
             px += step;  // only towards a pixel that is written next
         }
     }
+    // Minor offset of the first step: q = floor((2 i d_min + d_maj) / two)
+    // and its remainder. 2 i d_min can pass 2^64 for ends far outside, so
+    // i d_min (below 2^64: both factors are below 2^32) is divided first,
+    // i d_min = whole d_maj + part, and the halving is added to the part.
     const int64_t two = 2 * d_maj;
-    const I128 num = static_cast<I128>(2) * i_lo * d_min + d_maj;
-    int64_t q = static_cast<int64_t>(num / two);
-    int64_t rem = static_cast<int64_t>(num % two);
+    const uint64_t prod = static_cast<uint64_t>(i_lo) * static_cast<uint64_t>(d_min);
+    const uint64_t whole = prod / static_cast<uint64_t>(d_maj);
+    const int64_t part = static_cast<int64_t>(prod % static_cast<uint64_t>(d_maj));
+    int64_t q = static_cast<int64_t>(whole);
+    int64_t rem = 2 * part + d_maj;  // below 3 d_maj
+    if (rem >= two) {
+        rem -= two;
+        ++q;
+    }
     for (int64_t i = i_lo; i <= i_hi; ++i) {
         const int64_t mj = maj0 + s_maj * i;
         const int64_t mn = min0 + s_min * q;

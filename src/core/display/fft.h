@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "device/acq_state.h"
+#include "model/frame.h"
 
 namespace tovan {
 

@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <string>
 
-#include "device/acq_state.h"
+#include "common/tovan1_version.h"
 #include "display/canvas.h"
 #include "display/fft.h"
 #include "display/geometry.h"
 #include "display/trace.h"
-#include "settings/compute_params.h"
+#include "model/device_params.h"
+#include "model/frame.h"
 #include "settings/scope_settings.h"
 
 namespace tovan {
@@ -26,7 +27,7 @@ struct Screen_Inputs {
     bool Run_State = false;
     bool Single_State = false;
     std::string Program_Name = "Tovan1";
-    int Version = 162;  // shown as 1.62 in debug mode
+    int Version = Version_Number;  // shown as 1.62 in debug mode
 };
 
 // What the window shows outside the bitmap.
@@ -50,8 +51,9 @@ public:
     void Layout(int w, int h) { State.Geo = Layout_Plot(w, h); }
 
     // Draws one complete screen. The caller holds the frame data's lock.
-    Screen_Result Draw_Screen(Canvas& c, const Frame_Data& main, const Frame_Data& bg, const Scope_Settings& s,
-                              const Device_Params& p, const Screen_Inputs& in);
+    Screen_Result Draw_Screen(Canvas& c, const Frame_Data& main, const Background_Frame& bg,
+                              const Scope_Settings& s, const Device_Params& p,
+                              const Screen_Inputs& in);
 
     const FFT_Analyser& FFT() const { return fft_; }
 

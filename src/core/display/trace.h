@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "device/acq_state.h"
+#include "model/frame.h"
 #include "display/canvas.h"
 #include "display/geometry.h"
 #include "settings/scope_settings.h"
@@ -28,7 +28,7 @@ struct Display_State {
 };
 
 // A background copy exists while its frame count is not 0.
-inline bool BG_Exists(const Frame_Data& bg) { return bg.Info.Frame_Count != 0; }
+inline bool BG_Exists(const Background_Frame& bg) { return bg.Info.Frame_Count != 0; }
 
 // What Draw_Trace needs beyond its arguments.
 struct Trace_Context {
@@ -73,9 +73,9 @@ BG_Alignment Align_BG(const Frame_Info& main, const Frame_Info& bg, int64_t x_po
 
 // "Main <-> B.G. Oscillogram": exchanges the current frame and levels with
 // the background copy. Returns Apply_Settings when a swap took place.
-View_Action Swap_BG(Frame_Data& main, Frame_Data& bg, Scope_Settings& s, Display_State& st);
+View_Action Swap_BG(Frame_Data& main, Background_Frame& bg, Scope_Settings& s, Display_State& st);
 
 // Empties both sides (zero and TDC calibrations).
-void Clear_Frames(Frame_Data& main, Frame_Data& bg, Display_State& st);
+void Clear_Frames(Frame_Data& main, Background_Frame& bg, Display_State& st);
 
 }  // namespace tovan

@@ -3,7 +3,7 @@
 // frequency-meter reading and the sampling rate. One computation shared by
 // the screen texts, the frequency-meter log, the recorder and the command
 // line; each caller formats the numbers its own way. Plain C++.
-#include "device/acq_state.h"
+#include "model/frame.h"
 
 namespace tovan {
 

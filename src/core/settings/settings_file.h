@@ -8,12 +8,13 @@
 #include <string>
 
 #include "common/file_error.h"
+#include "common/tovan1_version.h"
 #include "settings/ini_file.h"
 #include "settings/scope_settings.h"
 
 namespace tovan {
 
-inline constexpr int Soft_Version = 162;
+inline constexpr int Soft_Version = Version_Number;
 
 // Device facts written to section "System" of the program's own file, each
 // only when known.

@@ -1,7 +1,7 @@
 #pragma once
 // "Main <-> B.G. Oscillogram" in the View menu (Ctrl+B), offered only
 // while no run is in progress; the work is done by BG_Service.
-#include "display/bg_service.h"
+#include "background/bg_service.h"
 #include "gui/features/window_feature.h"
 
 class QAction;

@@ -38,6 +38,13 @@ TEST_P(Canvas_Line, ExactPixelsWithoutEndPixel) {
     EXPECT_EQ(Lit(img), c.pixels);
 }
 
+// Pixels (x, y(x)) for x = 0..19 of the 20 x 20 test image.
+std::set<std::pair<int, int>> Columns(int (*y)(int)) {
+    std::set<std::pair<int, int>> out;
+    for (int x = 0; x < 20; ++x) out.insert({x, y(x)});
+    return out;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Rules, Canvas_Line,
     ::testing::Values(
@@ -53,7 +60,11 @@ INSTANTIATE_TEST_SUITE_P(
         Line_Case{7, 2, 7, INT_MAX, {{7, 2}, {7, 3}, {7, 4}, {7, 5}, {7, 6}, {7, 7}, {7, 8}, {7, 9},
                                      {7, 10}, {7, 11}, {7, 12}, {7, 13}, {7, 14}, {7, 15}, {7, 16},
                                      {7, 17}, {7, 18}, {7, 19}}},           // down to the bottom edge
-        Line_Case{-1, 0, -1, 9, {}},                                     // column left of the image
+        Line_Case{-1, 0, -1, 9, {}},
+        // Ends at the limits of int: step times minor extent passes 2^63.
+        Line_Case{INT_MIN, INT_MIN, INT_MAX, INT_MAX, Columns([](int x) { return x; })},
+        Line_Case{INT_MIN, -(1 << 30), INT_MAX - 1, (1 << 30) - 1,
+                  Columns([](int x) { return (x + 1) / 2; })},  // slope 1/2, halves round away                                     // column left of the image
         Line_Case{0, 20, 9, 20, {}}));                                   // row below the image
 
 TEST(Canvas, LongLinesCrossingTheImageMatchTheirVisiblePart) {

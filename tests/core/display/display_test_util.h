@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "device/acq_state.h"
+#include "model/frame.h"
 #include "display/canvas.h"
 #include "display/geometry.h"
 #include "settings/compute_params.h"

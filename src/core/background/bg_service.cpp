@@ -1,4 +1,4 @@
-#include "display/bg_service.h"
+#include "background/bg_service.h"
 
 namespace tovan {
 

@@ -1,6 +1,6 @@
 // The background swap as a service of the session: frame and levels
 // change sides under the data lock, and only while no run is in progress.
-#include "display/bg_service.h"
+#include "background/bg_service.h"
 
 #include <gtest/gtest.h>
 

@@ -17,6 +17,7 @@
 #include "gui/single_instance.h"
 #include "i18n/cli_texts.h"
 #include "i18n/file_texts.h"
+#include "i18n/settings_file_texts.h"
 #include "i18n/window_texts.h"
 #include "settings/settings_file.h"
 
@@ -120,6 +121,13 @@ Main_Window_Hooks App::Make_Hooks() {
             [](const Frame_Data& f, const Status_Values&) { return static_cast<int>(f.Info.Trig_Index); });
     };
     h.on_first_activation = [this] {
+        // A settings file that could not be read: the defaults are in use,
+        // and the file stays as it is (the close will not replace it).
+        const bool ru = Inst().Settings.Russian;
+        const std::string unread =
+            Ini_Load_Message(session_->Settings_Read_Failure(), session_->Settings_Path(), ru);
+        if (!unread.empty())
+            prompts_->Message_Box(Txt_Ini_Title(ru), unread, Prompt_Icon::Warning, Prompt_Buttons::Ok);
         session_->First_Activation();
         window_->Sync_Controls();
     };

@@ -7,13 +7,10 @@
 #include <QTemporaryDir>
 #include <optional>
 
-#include "gui/app.h"
-#include "support/scripted_prompts.h"
+#include "app_test_support.h"
 
 namespace tovan::test {
 namespace {
-
-using tovan::test_support::Scripted_Prompts;
 
 // Sets the locale variables for one test and puts them back afterwards.
 class Locale_Env {
@@ -70,17 +67,18 @@ TEST(App_Start, LanguageOfTheFirstStartFollowsTheLocale) {
     }
 }
 
-TEST(App_Start, SaveFailureOnCloseSaysWhatFailed) {
-    QTemporaryDir dir;
+class App_Start_Close : public App_Session {};
+
+TEST_F(App_Start_Close, SaveFailureOnCloseSaysWhatFailed) {
     // A folder that does not exist: the file cannot be created.
-    const QString ini = dir.filePath(QStringLiteral("missing/tovan1.ini"));
+    ini_path = dir.filePath(QStringLiteral("missing/tovan1.ini"));
+    const QString ini = ini_path;
     for (const bool ru : {false, true}) {
         Locale_Env env(ru ? "ru_RU.UTF-8" : "C");
-        Scripted_Prompts prompts;
-        App app({QStringLiteral("tovan1"), QStringLiteral("--demo"), QStringLiteral("--ini"), ini}, App_Env{&prompts, {}, {}, {}});
-        app.Start(nullptr);
-        app.Window().close();
-        app.Shutdown();
+        prompts.shown.clear();
+        Start(Backend::Virtual, nullptr);
+        app->Window().close();
+        app->Shutdown();
         ASSERT_EQ(prompts.shown.size(), 1u);
         const std::string& text = prompts.shown[0].text;
         const std::string lead = ru ? "Не удалось сохранить настройки: " : "Settings could not be saved: ";

@@ -9,59 +9,26 @@
 #include <chrono>
 #include <functional>
 
+#include "app_test_support.h"
 #include "display/geometry.h"
-#include "gui/app.h"
-#include "support/scripted_prompts.h"
 
 namespace tovan::test {
 namespace {
 
-using tovan::test_support::Scripted_Prompts;
 using Prompts_Shown = Scripted_Prompts::Shown;
 
-// The bound only stops a broken run; a loaded machine never comes near it.
-bool Wait_For(const std::function<bool()>& done, int timeout_ms = 120000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
-
-class App_Window : public ::testing::Test {
+// The application on the virtual instrument with its manual clock.
+class App_Window : public App_Session {
 protected:
-    // ini_text: the settings file the program starts with; extra: more
-    // command-line arguments.
-    void Start(const char* ini_text, QStringList extra = {}) {
-        QFile ini(Ini());
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(ini_text);
-        ini.close();
-        QStringList args{QStringLiteral("tovan1"), QStringLiteral("--demo"), QStringLiteral("--ini"), Ini()};
-        args << extra;
-        prompts.unscripted_answer = Prompt_Answer::No;
-        App_Env env;
-        env.prompts = &prompts;
-        app = std::make_unique<App>(args, env);
-        app->Start(nullptr);
-        app->Timer1().stop();
-        ASSERT_TRUE(Wait_For([&] { return !app->Window().Busy(); }));
+    void Start(const char* ini_text, const QStringList& extra = {}) {
+        App_Session::Start(Backend::Virtual, ini_text, extra);
+        ASSERT_FALSE(HasFatalFailure());
     }
-    void TearDown() override {
-        if (app) app->Shutdown();
-        app.reset();
-    }
-    QString Ini() const { return dir.filePath(QStringLiteral("tovan1.ini")); }
     QWidget* Image() { return app->Window().findChild<QWidget*>(QStringLiteral("Image_M")); }
     void Send(QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons held) {
         QMouseEvent e(type, QPointF(p), Image()->mapToGlobal(QPointF(p)), button, held, Qt::NoModifier);
         QCoreApplication::sendEvent(Image(), &e);
     }
-
-    QTemporaryDir dir;
-    Scripted_Prompts prompts;
-    std::unique_ptr<App> app;
 };
 
 // The second press of a double-click reaches the window as a double-click

@@ -4,6 +4,7 @@
 
 namespace tovan {
 
+inline constexpr Text_Pair Txt_Ini_Title{"Файл настроек", "Settings File"};
 // Followed by the path, then by one of the reasons below.
 inline constexpr Text_Pair Txt_Ini_Not_Read{"Файл настроек не прочитан: ", "The settings file was not read: "};
 inline constexpr Text_Pair Txt_Ini_Not_Regular{" - это не обычный файл.", " is not a regular file."};

@@ -6,7 +6,9 @@ execute_process(COMMAND ${CLI} --demo --frames 3
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "exit code ${rc}\n${out}\n${err}")
 endif()
-if(NOT out MATCHES "^Frame_No=([3-9]|[1-9][0-9]+)\nSmpl_Count=[1-9][0-9]*\nSmpl_Period=[1-9][0-9]*\nFrame_uV_Div=[1-9][0-9]*\n$")
+# The frame record, then the measurements (a number, or "..." for none).
+set(num "(-?[0-9.e+-]+|\\.\\.\\.)")
+if(NOT out MATCHES "^Frame_No=([3-9]|[1-9][0-9]+)\nSmpl_Count=[1-9][0-9]*\nSmpl_Period=[1-9][0-9]*\nFrame_uV_Div=[1-9][0-9]*\nVpp_uV=${num}\nVdc_uV=${num}\nFin_Hz=${num}\nFsmpl_Hz=[0-9.e+]+\n$")
   message(FATAL_ERROR "unexpected output:\n${out}\n${err}")
 endif()
 

@@ -14,6 +14,7 @@
 
 #include "common/prompts.h"
 #include "i18n/session_texts.h"
+#include "measure/measurements.h"
 #include "session/session.h"
 
 namespace {
@@ -89,7 +90,7 @@ int main(int argc, char** argv) {
         // Wait for the frames; give up when the FPGA did not answer or when
         // nothing comes for long (a device that stopped talking).
         std::unique_lock lock(m);
-        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10 + frames / 10);
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30 + frames / 10);
         cv.wait_until(lock, give_up, [&] {
             const Acq_State& st = s.Inst().State;
             return st.Frames_Total.load() >= static_cast<uint32_t>(frames) || st.Err_FPGA_Config.load();
@@ -104,5 +105,17 @@ int main(int argc, char** argv) {
     }
     std::printf("Frame_No=%d\nSmpl_Count=%d\nSmpl_Period=%d\nFrame_uV_Div=%d\n", info.Frame_No, info.Smpl_Count,
                 info.Smpl_Period, info.Frame_uV_Div);
+    // The same measurements the screen shows; "..." where there is none.
+    const Measurements meas = Measure_Frame(info);
+    const auto value = [](const char* name, bool valid, double v) {
+        if (valid)
+            std::printf("%s=%.6g\n", name, v);
+        else
+            std::printf("%s=...\n", name);
+    };
+    value("Vpp_uV", meas.Vpp_Valid, meas.Vpp_uV);
+    value("Vdc_uV", meas.Vdc_Valid, meas.Vdc_uV);
+    value("Fin_Hz", meas.Fin_Valid, meas.Fin_Hz);
+    value("Fsmpl_Hz", meas.Fsmpl_Valid, meas.Fsmpl_Hz);
     return 0;
 }

@@ -14,6 +14,7 @@
 #include "display/mouse.h"
 #include "display/trace.h"
 #include "gui/features/bg_feature.h"
+#include "gui/features/help_feature.h"
 #include "gui/single_instance.h"
 #include "i18n/cli_texts.h"
 #include "i18n/file_texts.h"
@@ -141,6 +142,7 @@ void App::Start(Single_Instance* instance) {
     Instrument& inst = Inst();
     window_ = std::make_unique<Main_Window>(inst, *prompts_, Make_Hooks());
     window_->Add_Feature(std::make_unique<BG_Feature>(*bg_service_));
+    window_->Add_Feature(std::make_unique<Help_Feature>(*prompts_, inst.Settings));
     qt_prompts_.Set_Parent(window_.get());
     qt_prompts_.Set_Language([this] { return Inst().Settings.Russian; });
     inst.State.Redraw_Request.store(true);

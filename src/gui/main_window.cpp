@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -24,10 +23,10 @@
 
 #include <tuple>
 
+#include "gui/display_area.h"
 #include "gui/generator_dialog.h"
 #include "gui/glyphs.h"
 #include "gui/trig_dialog.h"
-#include "app/manual.h"
 #include "i18n/captions.h"
 #include "i18n/window_texts.h"
 #include "settings/gen_mod_fields.h"
@@ -55,47 +54,6 @@ QFont Pixel_Font(int px, bool bold) {
 }
 
 }  // namespace
-
-// Image_M: shows the latest screen picture and hands the mouse on.
-class Display_Area : public QWidget {
-public:
-    Display_Area(QWidget* parent, Main_Window_Hooks& hooks, Scope_Settings& s, std::function<void()> toggle_compact)
-        : QWidget(parent), hooks_(hooks), s_(s), toggle_compact_(std::move(toggle_compact)) {
-        setObjectName(QStringLiteral("Image_M"));
-        setAttribute(Qt::WA_OpaquePaintEvent);
-        setMouseTracking(true);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        const QImage* img = hooks_.screen_image ? hooks_.screen_image() : nullptr;
-        if (img && !img->isNull()) {
-            p.fillRect(rect(), From_BGR(s_.Colors.Background));
-            p.drawImage(QPoint(0, 0), *img);
-        } else {
-            p.fillRect(rect(), From_BGR(s_.Colors.Background));
-        }
-    }
-    void resizeEvent(QResizeEvent*) override {
-        if (hooks_.display_resized) hooks_.display_resized(size());
-    }
-    void mousePressEvent(QMouseEvent* e) override { Forward(e); }
-    void mouseMoveEvent(QMouseEvent* e) override { Forward(e); }
-    void mouseReleaseEvent(QMouseEvent* e) override { Forward(e); }
-    // Qt delivers the second press of a double-click as this event alone;
-    // the hook treats it as the press it is and says whether the
-    // double-click rule toggles the compact view.
-    void mouseDoubleClickEvent(QMouseEvent* e) override {
-        if (Forward(e)) toggle_compact_();
-    }
-
-private:
-    bool Forward(QMouseEvent* e) { return hooks_.display_mouse ? hooks_.display_mouse(e) : false; }
-    Main_Window_Hooks& hooks_;
-    Scope_Settings& s_;
-    std::function<void()> toggle_compact_;
-};
 
 Main_Window::Main_Window(Instrument& inst, Prompts& prompts, Main_Window_Hooks hooks, QWidget* parent)
     : QMainWindow(parent), inst_(inst), prompts_(prompts), hooks_(std::move(hooks)) {
@@ -459,25 +417,8 @@ void Main_Window::Build_Menus() {
     compact->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
     view_toggles_.emplace_back(compact, &Scope_Settings::Compact);
 
-    // Help.
-    QMenu* help = Add_Menu(nullptr, "Menu_Help", QStringLiteral("Help"));
-    Add_Action(help, "Menu_Help_Contents", QString(), false, [this] { Open_Manual(); });
-}
-
-void Main_Window::Open_Manual() {
-    const bool ru = inst_.Settings.Russian;
-    const std::string exe_dir = QFileInfo(QApplication::applicationFilePath()).absolutePath().toStdString();
-    const Manual_Lookup m = Find_Manual(exe_dir, manual_doc_dir_, ru);
-    if (!m.path.empty()) {
-        if (!prompts_.Open_Document(m.path))
-            prompts_.Message_Box(window_text::Help_Title(ru),
-                                 window_text::Manual_Not_Opened(ru) + std::string("\r\n") + m.path,
-                                 Prompt_Icon::Warning, Prompt_Buttons::Ok);
-        return;
-    }
-    std::string text = window_text::Manual_Not_Found(ru);
-    for (const std::string& p : m.tried) text += "\r\n" + p;
-    prompts_.Message_Box(window_text::Help_Title(ru), text, Prompt_Icon::Information, Prompt_Buttons::Ok);
+    // Help: its items come with their features.
+    Add_Menu(nullptr, "Menu_Help", QStringLiteral("Help"));
 }
 
 void Main_Window::Toggle_View(bool Scope_Settings::*field, bool apply) {

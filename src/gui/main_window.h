@@ -13,7 +13,6 @@
 
 #include "acquisition/instrument.h"
 #include "app/handoff.h"
-#include "app/manual.h"
 #include "common/prompts.h"
 #include "gui/features/window_feature.h"
 
@@ -116,10 +115,6 @@ public:
     void Open_Trigger_Dialog();
     void Open_Generator_Dialog();
     void Set_Compact(bool on);
-    // Help -> Contents: the user manual in the interface language.
-    void Open_Manual();
-    // Where the installed manual is looked for (tests point it elsewhere).
-    void Set_Manual_Doc_Dir(std::string dir) { manual_doc_dir_ = std::move(dir); }
 
     Trig_Dialog* Trigger_Dialog() const { return trig_dialog_; }
     Generator_Dialog* Gen_Mod_Dialog() const { return gen_dialog_; }
@@ -162,7 +157,6 @@ private:
     QRect normal_geometry_;  // as compact view was last entered
     bool normal_maximized_ = false;
     QSize normal_min_size_;
-    std::string manual_doc_dir_ = Installed_Doc_Dir();
 
     QWidget* central_ = nullptr;
     QFrame* panel_signal_ = nullptr;

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 
+#include "gui/features/help_feature.h"
 #include "gui_test_support.h"
 
 namespace tovan::test {
@@ -12,7 +13,7 @@ class Help_Contents : public Window_Test {
 protected:
     void SetUp() override {
         Make();
-        w->Set_Manual_Doc_Dir(docs.path().toStdString());
+        w->Add_Feature(std::make_unique<Help_Feature>(prompts, inst.Settings, docs.path().toStdString()));
     }
     std::string Doc(const char* name) const { return docs.filePath(QString::fromLatin1(name)).toStdString(); }
     void Put(const char* name) { std::ofstream(Doc(name)) << "<html></html>"; }

@@ -1,0 +1,35 @@
+#include "gui/display_area.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "gui/main_window.h"
+
+namespace tovan {
+
+namespace {
+QColor From_BGR(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+}  // namespace
+
+Display_Area::Display_Area(QWidget* parent, Main_Window_Hooks& hooks, Scope_Settings& s,
+                           std::function<void()> toggle_compact)
+    : QWidget(parent), hooks_(hooks), s_(s), toggle_compact_(std::move(toggle_compact)) {
+    setObjectName(QStringLiteral("Image_M"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+void Display_Area::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), From_BGR(s_.Colors.Background));
+    const QImage* img = hooks_.screen_image ? hooks_.screen_image() : nullptr;
+    if (img && !img->isNull()) p.drawImage(QPoint(0, 0), *img);
+}
+
+void Display_Area::resizeEvent(QResizeEvent*) {
+    if (hooks_.display_resized) hooks_.display_resized(size());
+}
+
+bool Display_Area::Forward(QMouseEvent* e) { return hooks_.display_mouse ? hooks_.display_mouse(e) : false; }
+
+}  // namespace tovan

@@ -90,8 +90,9 @@ int main(int argc, char** argv) {
     const Single_Instance::Role role = instance.Start();
     if (role == Single_Instance::Role::Secondary) return Hand_Over(instance, cl, args.front(), program, ru);
     if (role == Single_Instance::Role::Failed) {
-        if (!instance.Error().isEmpty())
-            std::cerr << program << ": " << Txt_Instance_Unchecked(ru) << instance.Error().toStdString() << '\n';
+        if (instance.Error())
+            std::cerr << program << ": " << Txt_Instance_Unchecked(ru) << Private_Dir_Error_Text(instance.Error(), ru)
+                      << '\n';
         else
             std::cerr << program << ": " << Txt_Cli_Instance_Failed(ru) << instance.Socket_Path().toStdString() << '\n';
     }

@@ -60,26 +60,26 @@ Generator_Dialog::Generator_Dialog(Scope_Settings& s, std::function<void()> appl
     setObjectName(QStringLiteral("Form_GeneratorSet"));
     setModal(true);
 
-    auto* am = Speed_Button(this, "SpeedButton_AM", QStringLiteral("AM"));
-    fm_ = Speed_Button(this, "SpeedButton_FM", QStringLiteral("FM"));
+    auto* am = Speed_Button(this, "SpeedButton_AM", QString::fromUtf8(gen_mod_text::AM(false)));
+    fm_ = Speed_Button(this, "SpeedButton_FM", QString::fromUtf8(gen_mod_text::FM(false)));
     type_group_ = Button_Pair(this, am, fm_);
 
-    auto* mf_10k = Speed_Button(this, "SpeedButton_MF_10K", QStringLiteral("10K"));
-    auto* mf_100k = Speed_Button(this, "SpeedButton_MF_100K", QStringLiteral("100K"));
+    auto* mf_10k = Speed_Button(this, "SpeedButton_MF_10K", QString::fromUtf8(gen_mod_text::Scale_10K(false)));
+    auto* mf_100k = Speed_Button(this, "SpeedButton_MF_100K", QString::fromUtf8(gen_mod_text::Scale_100K(false)));
     freq_x_group_ = Button_Pair(this, mf_10k, mf_100k);
     freq_box_ = Bar_Box(this, "GroupBox_ModFreq", "ScrollBar_ModFreq", freq_bar_, mf_10k, mf_100k);
 
-    auto* kam_100 = Speed_Button(this, "SpeedButton_KAM_100", QStringLiteral("100%"));
-    auto* kam_200 = Speed_Button(this, "SpeedButton_KAM_200", QStringLiteral("200%"));
+    auto* kam_100 = Speed_Button(this, "SpeedButton_KAM_100", QString::fromUtf8(gen_mod_text::Scale_100_Percent(false)));
+    auto* kam_200 = Speed_Button(this, "SpeedButton_KAM_200", QString::fromUtf8(gen_mod_text::Scale_200_Percent(false)));
     k_x_group_ = Button_Pair(this, kam_100, kam_200);
     k_box_ = Bar_Box(this, "GroupBox_Mod_K", "ScrollBar_Mod_K", k_bar_, kam_100, kam_200);
 
-    auto* dev_10k = Speed_Button(this, "SpeedButton_Dev_10K", QStringLiteral("10K"));
-    auto* dev_100k = Speed_Button(this, "SpeedButton_Dev_100K", QStringLiteral("100K"));
+    auto* dev_10k = Speed_Button(this, "SpeedButton_Dev_10K", QString::fromUtf8(gen_mod_text::Scale_10K(false)));
+    auto* dev_100k = Speed_Button(this, "SpeedButton_Dev_100K", QString::fromUtf8(gen_mod_text::Scale_100K(false)));
     dev_x_group_ = Button_Pair(this, dev_10k, dev_100k);
     dev_box_ = Bar_Box(this, "GroupBox_Dev_FM", "ScrollBar_Dev_FM", dev_bar_, dev_10k, dev_100k);
 
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_ = new QPushButton(QString::fromUtf8(gen_mod_text::OK(false)), this);
     ok_->setObjectName(QStringLiteral("Button_OK"));
     cancel_ = new QPushButton(this);
     cancel_->setObjectName(QStringLiteral("Button_Cancel"));

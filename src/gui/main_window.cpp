@@ -44,8 +44,6 @@ constexpr int Gen_H = 135;    // fixed height of the "Generator" group
 constexpr int Compact_Min_W = 430;
 constexpr int Compact_Min_H = 250;
 
-QColor From_BGR(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-
 QFont Pixel_Font(int px, bool bold) {
     QFont f = QApplication::font();
     f.setPixelSize(px);
@@ -121,8 +119,8 @@ void Main_Window::Build_Scope_Panel() {
     group_scope_->setObjectName(QStringLiteral("GroupBox1"));
     group_scope_->setFont(Pixel_Font(13, true));
 
-    run_ = Make_Button(group_scope_, "SpeedButton_Run", QStringLiteral("RUN"), 8, 22, 64, 28, true);
-    sngl_ = Make_Button(group_scope_, "SpeedButton_Sngl", QStringLiteral("SINGLE"), 98, 22, 64, 28, true);
+    run_ = Make_Button(group_scope_, "SpeedButton_Run", QString(), 8, 22, 64, 28, true);
+    sngl_ = Make_Button(group_scope_, "SpeedButton_Sngl", QString(), 98, 22, 64, 28, true);
     run_->setFont(Pixel_Font(13, true));
     sngl_->setFont(Pixel_Font(13, true));
     connect(run_, &QToolButton::clicked, this, [this](bool on) { Run_Clicked(on); });
@@ -160,13 +158,13 @@ void Main_Window::Build_Scope_Panel() {
     acdc_->setIcon(Make_Glyph(Glyph::Coupling));
     trigger_button_ = Make_Button(group_scope_, "SpeedButton_Trigger", QString(), 8, 424, 154, 20, false);
     trigger_button_->setAutoRaise(true);
-    trig_on_ = Make_Button(group_scope_, "SpeedButton_TrigOn", QStringLiteral("On"), 8, 448, 50, 22, true);
+    trig_on_ = Make_Button(group_scope_, "SpeedButton_TrigOn", QString(), 8, 448, 50, 22, true);
     trig_edge_ = Make_Button(group_scope_, "SpeedButton_TrigEdge", QString(), 60, 448, 50, 22, true);
     trig_edge_->setIcon(Make_Glyph(Glyph::Edge));
     ret_trig_ = Make_Button(group_scope_, "SpeedButton_ret_trig", QString(), 112, 448, 50, 22, false);
     ret_trig_->setIcon(Make_Glyph(Glyph::Ret_Trig));
-    trig_ext_ = Make_Button(group_scope_, "SpeedButton_TrigExt", QStringLiteral("Ext."), 8, 472, 50, 22, true);
-    auto_ = Make_Button(group_scope_, "SpeedButton_Auto", QStringLiteral("Auto"), 60, 472, 50, 22, true);
+    trig_ext_ = Make_Button(group_scope_, "SpeedButton_TrigExt", QString(), 8, 472, 50, 22, true);
+    auto_ = Make_Button(group_scope_, "SpeedButton_Auto", QString(), 60, 472, 50, 22, true);
 
     auto toggle = [this](QToolButton* b, bool Scope_Settings::*field) {
         connect(b, &QToolButton::clicked, this, [this, field](bool on) {
@@ -263,12 +261,12 @@ void Main_Window::Build_Generator_Panel() {
         Apply();
     });
 
-    gen_on_ = Make_Button(group_gen_, "SpeedButton_GenOn", QStringLiteral("ON"), 492, 19, 64, 28, true);
+    gen_on_ = Make_Button(group_gen_, "SpeedButton_GenOn", QString(), 492, 19, 64, 28, true);
     gen_on_->setFont(Pixel_Font(13, true));
     connect(gen_on_, &QToolButton::clicked, this, [this](bool on) { Gen_On_Clicked(on); });
-    mod_ = Make_Button(group_gen_, "SpeedButton_Mod", QStringLiteral("Mod."), 492, 56, 64, 22, true);
-    pulse_ = Make_Button(group_gen_, "SpeedButton_Pulse", QStringLiteral("Pulse"), 492, 80, 64, 22, true);
-    sweep_ = Make_Button(group_gen_, "SpeedButton_Sweep", QStringLiteral("Sweep"), 492, 104, 64, 22, true);
+    mod_ = Make_Button(group_gen_, "SpeedButton_Mod", QString(), 492, 56, 64, 22, true);
+    pulse_ = Make_Button(group_gen_, "SpeedButton_Pulse", QString(), 492, 80, 64, 22, true);
+    sweep_ = Make_Button(group_gen_, "SpeedButton_Sweep", QString(), 492, 104, 64, 22, true);
     auto mode = [this](QToolButton* b, Gen_Mode_Sel m) {
         connect(b, &QToolButton::clicked, this, [this, m] {
             Gen_Mode_Clicked(inst_.Settings, m);
@@ -298,8 +296,8 @@ QAction* Main_Window::Add_Action(QMenu* menu, const char* name, const QString& t
 void Main_Window::Build_Menus() {
     Scope_Settings& s = inst_.Settings;
     // File: only what is built so far.
-    menu_file_ = Add_Menu(nullptr, "Menu_File", QStringLiteral("File"));
-    Add_Action(menu_file_, "Menu_Exit", QStringLiteral("Exit"), false, [this] {
+    menu_file_ = Add_Menu(nullptr, "Menu_File", QString());
+    Add_Action(menu_file_, "Menu_Exit", QString(), false, [this] {
         if (hooks_.on_exit) hooks_.on_exit();
         close();
     });
@@ -312,20 +310,20 @@ void Main_Window::Build_Menus() {
     });
 
     // Options.
-    QMenu* options = Add_Menu(nullptr, "Menu_Options", QStringLiteral("Options"));
-    QAction* trig = Add_Action(options, "Menu_Trigger", QStringLiteral("Trigger..."), false,
+    QMenu* options = Add_Menu(nullptr, "Menu_Options", QString());
+    QAction* trig = Add_Action(options, "Menu_Trigger", QString(), false,
                                [this] { Open_Trigger_Dialog(); });
     trig->setShortcut(QKeySequence(QStringLiteral("Ctrl+T")));
-    Add_Action(options, "Menu_GeneratorSet", QStringLiteral("Generator Mod..."), false,
+    Add_Action(options, "Menu_GeneratorSet", QString(), false,
                [this] { Open_Generator_Dialog(); });
     options->addSeparator();
-    QMenu* sampling = Add_Menu(options, "Menu_Sampling", QStringLiteral("Sampling"));
+    QMenu* sampling = Add_Menu(options, "Menu_Sampling", QString());
     auto* g_mode = new QActionGroup(this);
-    smpl_mode_items_[0] = Add_Action(sampling, "Menu_SmplNormal", QStringLiteral("Normal"), true, [this, &s] {
+    smpl_mode_items_[0] = Add_Action(sampling, "Menu_SmplNormal", QString(), true, [this, &s] {
         s.Smpl_PeakDet = false;
         Apply();
     });
-    smpl_mode_items_[1] = Add_Action(sampling, "Menu_SmplPeakDet", QStringLiteral("Peak Detect"), true, [this, &s] {
+    smpl_mode_items_[1] = Add_Action(sampling, "Menu_SmplPeakDet", QString(), true, [this, &s] {
         s.Smpl_PeakDet = true;
         Apply();
     });
@@ -343,19 +341,18 @@ void Main_Window::Build_Menus() {
                        });
         g_n->addAction(smpl_n_items_[static_cast<size_t>(i)]);
     }
-    QMenu* probe = Add_Menu(options, "Menu_Probe", QStringLiteral("Probe"));
+    QMenu* probe = Add_Menu(options, "Menu_Probe", QString());
     auto* g_probe = new QActionGroup(this);
     static constexpr const char* Probe_Names[3] = {"Menu_x1", "Menu_x10", "Menu_x100"};
-    static constexpr const char* Probe_Texts[3] = {"x1", "x10", "x100"};
     for (int i = 0; i < 3; ++i) {
         probe_items_[static_cast<size_t>(i)] =
-            Add_Action(probe, Probe_Names[i], QString::fromLatin1(Probe_Texts[i]), true, [this, &s, i] {
+            Add_Action(probe, Probe_Names[i], QString(), true, [this, &s, i] {
                 Select_Probe(s, i);
                 Apply();
             });
         g_probe->addAction(probe_items_[static_cast<size_t>(i)]);
     }
-    QMenu* fm = Add_Menu(options, "Menu_Freqmeter", QStringLiteral("Freq. Meter"));
+    QMenu* fm = Add_Menu(options, "Menu_Freqmeter", QString());
     auto* g_fm = new QActionGroup(this);
     static constexpr const char* FM_Names[3] = {"Menu_FM_1input", "Menu_FM_2input", "Menu_FM_2inputHF"};
     for (int i = 0; i < 3; ++i) {
@@ -367,7 +364,7 @@ void Main_Window::Build_Menus() {
     }
 
     // View.
-    menu_view_ = Add_Menu(nullptr, "Menu_View", QStringLiteral("View"));
+    menu_view_ = Add_Menu(nullptr, "Menu_View", QString());
     menu_markers_1_ = Add_Action(menu_view_, "Menu_Markers_1", QString(), true, [this, &s] {
         s.Markers_1 = !s.Markers_1;
         if (s.Markers_1) s.Markers_2 = false;
@@ -407,7 +404,7 @@ void Main_Window::Build_Menus() {
     view_toggle("Menu_Lenta", &Scope_Settings::Lenta, true, nullptr);
     menu_view_->addSeparator();
     view_toggle("Menu_On_Top", &Scope_Settings::On_Top, false, nullptr);
-    QMenu* lang = Add_Menu(menu_view_, "Menu_Language", QStringLiteral("Language"));
+    QMenu* lang = Add_Menu(menu_view_, "Menu_Language", QString());
     auto* g_lang = new QActionGroup(this);
     menu_russian_ = Add_Action(lang, "Menu_Russian", QString(), true, [this] { Set_Language(true); });
     menu_english_ = Add_Action(lang, "Menu_English", QString(), true, [this] { Set_Language(false); });
@@ -418,7 +415,7 @@ void Main_Window::Build_Menus() {
     view_toggles_.emplace_back(compact, &Scope_Settings::Compact);
 
     // Help: its items come with their features.
-    Add_Menu(nullptr, "Menu_Help", QStringLiteral("Help"));
+    Add_Menu(nullptr, "Menu_Help", QString());
 }
 
 void Main_Window::Toggle_View(bool Scope_Settings::*field, bool apply) {

@@ -28,7 +28,7 @@ Single_Instance::Single_Instance(const QString& name, const QString& dir, QObjec
         if (app.endsWith(Instance_Suffix)) app.chop(Instance_Suffix.size());
         const Runtime_Dir r = Private_Runtime_Dir(app.toStdString());
         folder = QString::fromStdString(r.path);
-        error_ = QString::fromStdString(r.error);
+        error_ = r.error;
     }
     if (folder.isEmpty()) return;
     socket_path_ = QDir(folder).filePath(name);
@@ -46,12 +46,9 @@ Single_Instance::Role Single_Instance::Start() {
     if (!lock_) return Role::Failed;
     // A lock or socket someone else left in the folder is not ours to use,
     // nor to remove.
-    std::string why;
-    if (!Owned_By_User((socket_path_ + QStringLiteral(".lock")).toStdString(), &why) ||
-        !Owned_By_User(socket_path_.toStdString(), &why)) {
-        error_ = QString::fromStdString(why);
+    if (!Owned_By_User((socket_path_ + QStringLiteral(".lock")).toStdString(), &error_) ||
+        !Owned_By_User(socket_path_.toStdString(), &error_))
         return Role::Failed;
-    }
     if (!lock_->tryLock(0)) {
         return lock_->error() == QLockFile::LockFailedError ? Role::Secondary : Role::Failed;
     }

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/handoff.h"
+#include "app/runtime_dir.h"
 
 class QLocalServer;
 
@@ -32,13 +33,13 @@ public:
     std::function<void(const Handoff_Record&)> on_handoff;
 
     QString Socket_Path() const { return socket_path_; }
-    // Why there is no single-instance rule (Failed), or empty.
-    QString Error() const { return error_; }
+    // Why there is no single-instance rule (Failed); none otherwise.
+    const Private_Dir_Error& Error() const { return error_; }
     static QString Instance_Name(const QString& executable_path);
 
 private:
     QString socket_path_;
-    QString error_;
+    Private_Dir_Error error_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;
 };

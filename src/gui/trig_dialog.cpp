@@ -48,7 +48,7 @@ Trig_Dialog::Trig_Dialog(Scope_Settings& s, std::function<void()> apply, QWidget
     trig_n_->setTickPosition(QSlider::TicksBelow);
     label_n_ = new QLabel(this);
     label_n_->setObjectName(QStringLiteral("Label_TrigN"));
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_ = new QPushButton(QString::fromUtf8(trig_text::OK(false)), this);
     ok_->setObjectName(QStringLiteral("Button_OK"));
     cancel_ = new QPushButton(this);
     cancel_->setObjectName(QStringLiteral("Button_Cancel"));

@@ -110,7 +110,7 @@ TEST(Single_Instance_Start, PrivateFolderWithoutARuntimeDir) {
     qputenv("XDG_CACHE_HOME", QFile::encodeName(home.path()));
     {
         Single_Instance first(QStringLiteral("tovan1_Mutex_951413"));
-        ASSERT_EQ(first.Start(), Single_Instance::Role::Primary) << first.Error().toStdString();
+        ASSERT_EQ(first.Start(), Single_Instance::Role::Primary) << Private_Dir_Error_Text(first.Error(), false);
         EXPECT_TRUE(first.Socket_Path().startsWith(home.path() + QStringLiteral("/tovan1/run/")));
         int received = 0;
         first.on_handoff = [&](const Handoff_Record& r) { received += r.text == "/data/x.tvd"; };
@@ -137,7 +137,7 @@ TEST(Single_Instance_Start, LockOfAnotherUserIsRefused) {
     ASSERT_EQ(::chown(QFile::encodeName(lock).constData(), 65534, 65534), 0);
     Single_Instance first(QStringLiteral("x_Mutex_951413"), dir.path());
     EXPECT_EQ(first.Start(), Single_Instance::Role::Failed);
-    EXPECT_TRUE(first.Error().contains(QStringLiteral("owned by another user"))) << first.Error().toStdString();
+    EXPECT_TRUE(first.Error().contains(QStringLiteral("owned by another user"))) << Private_Dir_Error_Text(first.Error(), false);
     EXPECT_TRUE(QFile::exists(lock));
 }
 

@@ -2,26 +2,13 @@
 
 #include <algorithm>
 
+#include "i18n/supervision_texts.h"
+
 namespace tovan {
-
-const Text_Pair Supervision_Title{"Предупреждение", "Warning"};
-
-const Text_Pair Supervision_Messages[6] = {
-    {"Восстановление после потери связи с устройством.\r\nКод ошибки 1.",
-     "Recover after USB connection lost.\r\nError code 1."},
-    {"Восстановление после сбоя инициализации FPGA.\r\nКод ошибки 2.",
-     "Recover after FPGA configuration failure.\r\nError code 2."},
-    {"Восстановление после сбоя питания устройства.\r\nКод ошибки 3.",
-     "Recover after Power failure.\r\nError code 3."},
-    {"Восстановление после потери конфигурации FPGA.\r\nКод ошибки 4.",
-     "Recover after FPGA configuration lost.\r\nError code 4."},
-    {"Неустойчивая связь с устройством.\r\nКод ошибки 5.", "Unstable USB connection.\r\nError code 5."},
-    {"Потеря связи с устройством.\r\nКод ошибки 6.", "Device connection lost.\r\nError code 6."},
-};
 
 Prompt_Answer Link_Supervisor::Ask(int code, Prompt_Buttons buttons) {
     const bool ru = env_.lang_russian();
-    return env_.prompts->Message_Box(Supervision_Title(ru), Supervision_Messages[code - 1](ru),
+    return env_.prompts->Message_Box(Txt_Supervision_Title(ru), Txt_Supervision_Messages[code - 1](ru),
                                      Prompt_Icon::Warning, buttons);
 }
 

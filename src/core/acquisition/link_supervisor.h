@@ -8,13 +8,8 @@
 #include "common/prompts.h"
 #include "device/acq_state.h"
 #include "device/usb_link.h"
-#include "i18n/text_pair.h"
 
 namespace tovan {
-
-// Messages by error code 1..6, each two lines joined by "\r\n".
-extern const Text_Pair Supervision_Messages[6];
-extern const Text_Pair Supervision_Title;  // "Предупреждение" / "Warning"
 
 class Link_Supervisor {
 public:

@@ -1,16 +1,9 @@
 #include "app/handoff.h"
 
-#include "i18n/text_pair.h"
+#include "i18n/handoff_texts.h"
 
 namespace tovan {
 namespace {
-
-constexpr Text_Pair Title_Settings{"Открытие файла настроек", "Open Settings"};
-constexpr Text_Pair Ask_Settings_Text{"\r\nОткрыть файл настроек?", "\r\nOpen settings file?"};
-constexpr Text_Pair Title_Data{"Открытие файла данных", "Open"};
-constexpr Text_Pair Running_Text{"\r\nДля открытия файла данных остановите развертку.",
-                                 "\r\nCan't open while running."};
-constexpr Text_Pair Ask_Data_Text{"\r\nОткрыть файл данных?", "\r\nOpen data file?"};
 
 uint32_t Read_U32(const std::string& b, size_t at) {
     uint32_t v = 0;
@@ -40,16 +33,16 @@ Handoff_Prompt Handoff_Prompt_For(Handoff_Action a, const std::string& path, boo
     Handoff_Prompt p;
     switch (a) {
     case Handoff_Action::Ask_Settings:
-        p.title = Title_Settings(ru);
-        p.text = path + Ask_Settings_Text(ru);
+        p.title = Txt_Handoff_Settings_Title(ru);
+        p.text = path + Txt_Handoff_Ask_Settings(ru);
         break;
     case Handoff_Action::Ask_Data:
-        p.title = Title_Data(ru);
-        p.text = path + Ask_Data_Text(ru);
+        p.title = Txt_Handoff_Data_Title(ru);
+        p.text = path + Txt_Handoff_Ask_Data(ru);
         break;
     case Handoff_Action::Refuse_Running:
-        p.title = Title_Data(ru);
-        p.text = path + Running_Text(ru);
+        p.title = Txt_Handoff_Data_Title(ru);
+        p.text = path + Txt_Handoff_Running(ru);
         p.icon = Prompt_Icon::Error;
         p.buttons = Prompt_Buttons::Ok;
         break;

@@ -3,12 +3,24 @@
 // so that nobody else can hold the lock or receive the file paths handed
 // over by a second start.
 #include <string>
+#include <system_error>
 
 namespace tovan {
 
+// Why a folder or file was refused, told without words (worded by
+// Private_Dir_Error_Text in the language of the moment).
+enum class Private_Dir_Fault { None, Not_A_Folder, Other_Owner, Writable_By_Others, No_Home, Cannot_Check };
+
+struct Private_Dir_Error {
+    Private_Dir_Fault fault = Private_Dir_Fault::None;
+    std::string path;
+    std::error_code reason;  // Cannot_Check: the system's reason
+    explicit operator bool() const { return fault != Private_Dir_Fault::None; }
+};
+
 struct Runtime_Dir {
-    std::string path;   // empty when no private folder could be had
-    std::string error;  // why (path of the refused folder and the reason)
+    std::string path;         // empty when no private folder could be had
+    Private_Dir_Error error;  // why (the refused folder and the reason)
 };
 
 // The user's runtime folder ($XDG_RUNTIME_DIR) when it is a folder owned by
@@ -23,10 +35,13 @@ Runtime_Dir Private_Runtime_Dir(const std::string& app_name);
 
 // True when `path` is a folder (not a link) owned by this user that no one
 // else may write to; else false with the reason in `why`.
-bool Is_Private_Dir(const std::string& path, std::string* why = nullptr);
+bool Is_Private_Dir(const std::string& path, Private_Dir_Error* why = nullptr);
 
 // True when `path` does not exist or is owned by this user (a lock file or
 // socket that another user left in the folder is refused).
-bool Owned_By_User(const std::string& path, std::string* why = nullptr);
+bool Owned_By_User(const std::string& path, Private_Dir_Error* why = nullptr);
+
+// The path and the reason, in the language.
+std::string Private_Dir_Error_Text(const Private_Dir_Error& e, bool lang_russian);
 
 }  // namespace tovan

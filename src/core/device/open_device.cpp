@@ -17,12 +17,15 @@ std::string Printable(const std::string& s) {
     return out;
 }
 
-bool Ask_Open(Prompts& prompts, const std::string& title, const char* headline,
+// The debug-mode texts read the same in both languages.
+constexpr bool Debug_Lang = false;
+
+bool Ask_Open(Prompts& prompts, const std::string& title, const Text_Pair& headline,
               const std::string& description, uint32_t index, uint32_t location) {
-    const std::string text = std::string(headline) + "\r\nDescription = " + "'" +
-                             Printable(description) + "'  " +
-                             "\r\nDev_Index = " + std::to_string(index) +
-                             "\r\nDev_Loc = " + std::to_string(location) + "\r\nOpen ?";
+    const std::string text = std::string(headline(Debug_Lang)) + Txt_USB_Description(Debug_Lang) + "'" +
+                             Printable(description) + "'  " + Txt_USB_Dev_Index(Debug_Lang) +
+                             std::to_string(index) + Txt_USB_Dev_Loc(Debug_Lang) + std::to_string(location) +
+                             Txt_USB_Open_Question(Debug_Lang);
     return prompts.Message_Box(title, text, Prompt_Icon::Warning, Prompt_Buttons::Yes_No) ==
            Prompt_Answer::Yes;
 }
@@ -54,7 +57,7 @@ Ft_Status Open_Device(UsbLink& link, Dev_Handle* handle, bool debug_mode, Prompt
     if (n == 0) return Ft_Device_Not_Found;
 
     if (ask != nullptr && n > 1) {
-        ask->Message_Box(title, "Number of devices = " + std::to_string(n) + ". ",
+        ask->Message_Box(title, Txt_USB_Device_Count(Debug_Lang) + std::to_string(n) + ". ",
                          Prompt_Icon::Warning, Prompt_Buttons::Ok);
     }
 
@@ -82,7 +85,7 @@ Ft_Status Open_Device(UsbLink& link, Dev_Handle* handle, bool debug_mode, Prompt
                 continue;
             }
             if (ask != nullptr &&
-                !Ask_Open(*ask, title, want_instrument ? "True device found." : "Ather device found.",
+                !Ask_Open(*ask, title, want_instrument ? Txt_USB_True_Device : Txt_USB_Other_Device,
                           description, i, location)) {
                 if (want_instrument) result = Ft_Device_Not_Found;
                 continue;

@@ -6,6 +6,7 @@
 
 #include "common/numeric.h"
 #include "display/format_value.h"
+#include "i18n/display_texts.h"
 #include "measure/measurements.h"
 #include "settings/gen_mod_fields.h"
 
@@ -149,8 +150,7 @@ struct Screen_Painter {
         const Canvas_Point box[] = {{l, m - 14}, {r - 1, m - 14}, {r - 1, m + 14}, {l, m + 14}, {l, m - 14}};
         c.Polyline(box, 5, col.FFT);
         const bool peak = main.Info.Peak_Det != 0;
-        const char* text = peak ? (s.Russian ? "  Выключите пиковый детектор." : "Sampling  must  be  Normal  for  FFT.")
-                                : (s.Russian ? "        Недостаточно отсчетов." : "    Unsufficient  samples  for  FFT.");
+        const char* text = (peak ? display_text::FFT_Peak_Det : display_text::FFT_Few_Samples)(s.Russian);
         c.Text(static_cast<int>(L() + 0.5 * W() - 105), m - 6, text, "MS Sans Serif", 13, col.FFT, true,
                col.Background);
     }
@@ -242,6 +242,8 @@ struct Screen_Painter {
     }
 
     void Draw_Texts() {
+        using namespace display_text;
+        const bool ru = s.Russian;
         const Frame_Info& f = main.Info;
         if (geo.Narrow_Plot) {
             font = "Arial";
@@ -251,35 +253,35 @@ struct Screen_Painter {
         const int y0 = A - 1, y1 = T() + H() + A - 1, y2 = y1 + A + 13, y3 = y2 + A + 13;
         const int x[4] = {L(), L() + W() / 4, L() + 2 * (W() / 4), L() + 3 * (W() / 4)};
         const double uv_code = volts_div_uv * 0.03125;
-        const std::string U = s.FFT_Scale == 0 ? " dBV" : " dBm";
-        const char* long_unit = s.FFT_Scale == 0 ? " dBV" : (s.FFT_Scale == 1 ? " dBm (600 ohm)" : " dBm (50 ohm)");
+        const std::string U = (s.FFT_Scale == 0 ? Unit_dBV : Unit_dBm)(ru);
+        const char* long_unit = (s.FFT_Scale == 0 ? Unit_dBV : (s.FFT_Scale == 1 ? Unit_dBm_600 : Unit_dBm_50))(ru);
         const double nyq = Safe_Ratio(1e8, 2.0 * f.Smpl_Period);
 
         // 1. Top row.
         if (!fft_shown) {
-            Put_Text(x[0], y0, Format_Value(volts_div_uv, Kind_Voltage, 0) + "/Div", col.Signal);
+            Put_Text(x[0], y0, Format_Value(volts_div_uv, Kind_Voltage, 0) + Per_Div(ru), col.Signal);
             Put_Text(x[1], y0,
-                     Format_Value(double(time_div_ns), Kind_Time, 0) + "/Div" + (f.Peak_Det != 0 ? "    p.d." : ""),
+                     Format_Value(double(time_div_ns), Kind_Time, 0) + Per_Div(ru) + (f.Peak_Det != 0 ? Peak_Det(ru) : ""),
                      col.Signal);
             const int N = p.Trig_Mode_Byte;
             if (N != 0) {
-                std::string t = "Trig. ";
+                std::string t = Trig(ru);
                 uint32_t k = col.Signal;
                 if (s.Trig_Ext) {
-                    t += " ext.";
+                    t += Trig_Ext(ru);
                     k = col.Trig_Sig;
                 } else {
                     const int lv = Clamp(Round_Half_I32(s.Trig_Level), 0, 255);
                     t += Format_Value((lv - s.Zero_Level) * uv_code, Kind_Voltage, -4);
                 }
-                if (N != 1) t += "     N = " + std::to_string(N);
+                if (N != 1) t += Trig_N(ru) + std::to_string(N);
                 Put_Text(x[2], y0, t, k);
             }
         } else {
             Put_Text(x[0], y0, (fft.Valid ? std::to_string(fft.Top_dB) : std::string("...")) + long_unit, col.FFT);
-            Put_Text(x[1], y0, "10" + U + "/Div", col.FFT);
-            Put_Text(x[2], y0, f.Smpl_Period < 1 ? std::string("Span ...")
-                                                 : "Span " + Format_Value(nyq, Kind_Frequency, -3),
+            Put_Text(x[1], y0, "10" + U + Per_Div(ru), col.FFT);
+            Put_Text(x[2], y0, f.Smpl_Period < 1 ? Span(ru) + std::string("...")
+                                                 : Span(ru) + Format_Value(nyq, Kind_Frequency, -3),
                      col.FFT);
         }
 
@@ -288,23 +290,22 @@ struct Screen_Painter {
         if (s.Measure) {
             if (!fft_shown) {
                 if (meas.Vpp_Valid)
-                    Put_Text(x[1], y1, "Vp-p = " + Format_Value(meas.Vpp_uV, Kind_Voltage, -4), col.Signal);
+                    Put_Text(x[1], y1, Vpp(ru) + Format_Value(meas.Vpp_uV, Kind_Voltage, -4), col.Signal);
                 else
-                    Put_Text(x[1], y1, "Vp-p = ...", col.Signal);
+                    Put_Text(x[1], y1, Vpp(ru) + std::string("..."), col.Signal);
                 if (meas.Vdc_Valid)
-                    Put_Text(x[2], y1, "Vdc = " + Format_Value(meas.Vdc_uV, Kind_Voltage, -4), col.Signal);
+                    Put_Text(x[2], y1, Vdc(ru) + Format_Value(meas.Vdc_uV, Kind_Voltage, -4), col.Signal);
                 else
-                    Put_Text(x[2], y1, "Vdc = ...", col.Signal);
+                    Put_Text(x[2], y1, Vdc(ru) + std::string("..."), col.Signal);
             } else {
                 const bool ok = fft.Valid && f.Smpl_Period >= 1;
-                Put_Text(x[1], y1, ok ? "Vp = " + Fixed2(fft.Peak_dB) + U : std::string("Vp = ..."), col.FFT);
-                Put_Text(x[2], y1, ok ? "Fp = " + Format_Value(fft.Peak_Rel * nyq, Kind_Frequency, -6)
-                                      : std::string("Fp = ..."),
+                Put_Text(x[1], y1, Vp(ru) + (ok ? Fixed2(fft.Peak_dB) + U : std::string("...")), col.FFT);
+                Put_Text(x[2], y1, Fp(ru) + (ok ? Format_Value(fft.Peak_Rel * nyq, Kind_Frequency, -6) : std::string("...")),
                          col.FFT);
             }
             const uint32_t k = meas.FM_Input != 0 ? col.Trig_Sig : col.Signal;
             Put_Text(x[3], y1,
-                     meas.Fin_Valid ? "Fin = " + Format_Value(meas.Fin_Hz, Kind_Frequency, -7) : std::string("Fin = ..."),
+                     Fin(ru) + (meas.Fin_Valid ? Format_Value(meas.Fin_Hz, Kind_Frequency, -7) : std::string("...")),
                      k);
         }
 
@@ -337,21 +338,21 @@ struct Screen_Painter {
                 const double dF = std::abs(F2 - F1);
                 const bool no_sweep = rho < 0;
                 if (mm == 1) {
-                    Put_Text(x[1], y2, "V = " + Format_Value(V, Kind_Voltage, -4), k);
+                    Put_Text(x[1], y2, V_Is(ru) + Format_Value(V, Kind_Voltage, -4), k);
                     if (s.Sweep())
-                        Put_Text(x[2], y2, no_sweep ? std::string("F = ...") : "F = " + Format_Value(F, Kind_Frequency, -5), k);
+                        Put_Text(x[2], y2, F_Is(ru) + (no_sweep ? std::string("...") : Format_Value(F, Kind_Frequency, -5)), k);
                     else
-                        Put_Text(x[2], y2, "T = " + Format_Value(T0, Kind_Time, -5), k);
+                        Put_Text(x[2], y2, T_Is(ru) + Format_Value(T0, Kind_Time, -5), k);
                 } else if (s.Sweep()) {
-                    Put_Text(x[0], y2, no_sweep ? std::string("dF = ...") : "dF = " + Format_Value(dF, Kind_Frequency, -4), k);
-                    Put_Text(x[1], y2, "dV = " + Format_Value(dV, Kind_Voltage, -4), k);
-                    Put_Text(x[2], y2, no_sweep ? std::string("F1 = ...") : "F1 = " + Format_Value(F1, Kind_Frequency, -5), k);
-                    Put_Text(x[3], y2, no_sweep ? std::string("F2 = ...") : "F2 = " + Format_Value(F2, Kind_Frequency, -5), k);
+                    Put_Text(x[0], y2, dF_Is(ru) + (no_sweep ? std::string("...") : Format_Value(dF, Kind_Frequency, -4)), k);
+                    Put_Text(x[1], y2, dV_Is(ru) + Format_Value(dV, Kind_Voltage, -4), k);
+                    Put_Text(x[2], y2, F1_Is(ru) + (no_sweep ? std::string("...") : Format_Value(F1, Kind_Frequency, -5)), k);
+                    Put_Text(x[3], y2, F2_Is(ru) + (no_sweep ? std::string("...") : Format_Value(F2, Kind_Frequency, -5)), k);
                 } else {
-                    Put_Text(x[1], y2, "dV = " + Format_Value(dV, Kind_Voltage, -4), k);
-                    Put_Text(x[2], y2, "dT = " + Format_Value(dT, Kind_Time, -4), k);
+                    Put_Text(x[1], y2, dV_Is(ru) + Format_Value(dV, Kind_Voltage, -4), k);
+                    Put_Text(x[2], y2, dT_Is(ru) + Format_Value(dT, Kind_Time, -4), k);
                     Put_Text(x[3], y2,
-                             inv_dT == -1 ? std::string("1/dT = ...") : "1/dT = " + Format_Value(inv_dT, Kind_Frequency, -4),
+                             Inv_dT_Is(ru) + (inv_dT == -1 ? std::string("...") : Format_Value(inv_dT, Kind_Frequency, -4)),
                              k);
                 }
             } else {
@@ -362,19 +363,19 @@ struct Screen_Painter {
                 if (mm == 2 && F1 > F2) std::swap(F1, F2);
                 const double dF = std::abs(F2 - F1);
                 if (mm == 1) {
-                    Put_Text(x[1], y2, "V = " + Fixed2(Vm) + U, k);
-                    Put_Text(x[2], y2, "F = " + Format_Value(Fm, Kind_Frequency, -4), k);
-                    Put_Text(x[1], y2, "V", col.FFT);
-                    Put_Text(x[2], y2, "F", col.FFT);
+                    Put_Text(x[1], y2, V_Is(ru) + Fixed2(Vm) + U, k);
+                    Put_Text(x[2], y2, F_Is(ru) + Format_Value(Fm, Kind_Frequency, -4), k);
+                    Put_Text(x[1], y2, Name_V(ru), col.FFT);
+                    Put_Text(x[2], y2, Name_F(ru), col.FFT);
                 } else {
-                    Put_Text(x[0], y2, "dF = " + Format_Value(dF, Kind_Frequency, -4), k);
-                    Put_Text(x[1], y2, "dV = " + Fixed2(dVm) + U, k);
-                    Put_Text(x[2], y2, "F1 = " + Format_Value(F1, Kind_Frequency, -4), k);
-                    Put_Text(x[3], y2, "F2 = " + Format_Value(F2, Kind_Frequency, -4), k);
-                    Put_Text(x[0], y2, "dF", col.FFT);
-                    Put_Text(x[1], y2, "dV", col.FFT);
-                    Put_Text(x[2], y2, "F1", col.FFT);
-                    Put_Text(x[3], y2, "F2", col.FFT);
+                    Put_Text(x[0], y2, dF_Is(ru) + Format_Value(dF, Kind_Frequency, -4), k);
+                    Put_Text(x[1], y2, dV_Is(ru) + Fixed2(dVm) + U, k);
+                    Put_Text(x[2], y2, F1_Is(ru) + Format_Value(F1, Kind_Frequency, -4), k);
+                    Put_Text(x[3], y2, F2_Is(ru) + Format_Value(F2, Kind_Frequency, -4), k);
+                    Put_Text(x[0], y2, Name_dF(ru), col.FFT);
+                    Put_Text(x[1], y2, Name_dV(ru), col.FFT);
+                    Put_Text(x[2], y2, Name_F1(ru), col.FFT);
+                    Put_Text(x[3], y2, Name_F2(ru), col.FFT);
                 }
             }
         }
@@ -383,14 +384,13 @@ struct Screen_Painter {
         if (s.Smpl_Info) {
             const uint32_t k = col.Smpl_Info;
             Put_Text(x[0], y3,
-                     meas.Fsmpl_Valid ? "Fsmpl = " + Format_Value(meas.Fsmpl_Hz, Kind_Frequency, -3)
-                                      : std::string("Fsmpl = ..."),
+                     Fsmpl(ru) + (meas.Fsmpl_Valid ? Format_Value(meas.Fsmpl_Hz, Kind_Frequency, -3) : std::string("...")),
                      k);
-            Put_Text(x[1], y3, std::string(f.Peak_Det != 0 ? "Smpl = 2 x " : "Smpl = ") + std::to_string(f.Smpl_Count), k);
-            Put_Text(x[2], y3, "Div = " + Fixed2(Safe_Ratio(double(f.Smpl_Count) * f.Smpl_Period * 10, double(time_div_ns))),
+            Put_Text(x[1], y3, std::string((f.Peak_Det != 0 ? Smpl_Peak_Det : Smpl)(ru)) + std::to_string(f.Smpl_Count), k);
+            Put_Text(x[2], y3, Div_Is(ru) + Fixed2(Safe_Ratio(double(f.Smpl_Count) * f.Smpl_Period * 10, double(time_div_ns))),
                      k);
             Put_Text(x[3], y3,
-                     "FPS = " + std::to_string(in.FPS_Shown) + " (Lost = " +
+                     FPS(ru) + std::to_string(in.FPS_Shown) + Lost(ru) +
                          std::to_string(std::max<int64_t>(int64_t{in.FPS_Received} - int64_t{in.FPS_Shown}, 0)) + ")",
                      k);
         }
@@ -403,16 +403,18 @@ struct Screen_Painter {
             if (in.Vcc_Present) {
                 char buf[64];
                 const int64_t v = in.Vcc_10mV;
-                std::snprintf(buf, sizeof buf, "Vcc = %lld.%02lld V", static_cast<long long>(v / 100),
+                std::snprintf(buf, sizeof buf, "%s%lld.%02lld V", Vcc(ru), static_cast<long long>(v / 100),
                               static_cast<long long>((v < 0 ? -v : v) % 100));
                 c.Text(x[1], y, buf, "Arial", 10, k, false, col.Border);
             }
-            c.Text(x[3], y, "ERR_CRC_PS = " + std::to_string(in.CRC_Errors_PS), "Arial", 10, k, false, col.Border);
+            c.Text(x[3], y, CRC_Errors(ru) + std::to_string(in.CRC_Errors_PS), "Arial", 10, k, false, col.Border);
         }
     }
 
     // --- caption and generator labels ----------------------------------------
     void Fill_Result(Screen_Result& r) {
+        using namespace display_text;
+        const bool ru = s.Russian;
         std::string cap = in.Program_Name + " ";
         if (s.Debug_Mode) {
             const int n = in.Version;
@@ -443,19 +445,19 @@ struct Screen_Painter {
             r.Label_F = Format_Value(wid * 10, Kind_Time, -3) + "  /  " + Format_Value(per * 10, Kind_Time, -3);
             r.Label_Pulse = p.Pulse_Period != 0 ? Format_Fixed(wid * 100 / per, 3) + " %  " : std::string("...    ");
             r.Label_Pulse += (p.Pulse_Period != 0 && p.Pulse_Width != 0 && p.Pulse_Period != p.Pulse_Width)
-                                 ? "F = " + Format_Value(1e8 / per, Kind_Frequency, -5)
-                                 : std::string("F = ...");
+                                 ? F_Is(ru) + Format_Value(1e8 / per, Kind_Frequency, -5)
+                                 : F_Is(ru) + std::string("...");
         } else if (s.Mod() || s.Gen_Range != Gen_10uS_Noise) {
             r.Label_F = Format_Value(gen_freq * 0.1, Kind_Frequency, gen_freq >= 1e8 ? -6 : -5);
             if (s.Mod()) {
-                const std::string fmod = "   Fmod " + Format_Value(Mod_Freq_Hz(s), Kind_Frequency, -3);
+                const std::string fmod = Fmod(ru) + Format_Value(Mod_Freq_Hz(s), Kind_Frequency, -3);
                 if (Mod_Is_FM(s))
-                    r.Label_Mod = "Dev " + Format_Value(Dev_Freq_Hz(s), Kind_Frequency, -3) + fmod;
+                    r.Label_Mod = Dev(ru) + Format_Value(Dev_Freq_Hz(s), Kind_Frequency, -3) + fmod;
                 else
-                    r.Label_Mod = "K " + Format_Fixed(Mod_Depth_Percent(s), 1) + "%" + fmod;
+                    r.Label_Mod = K(ru) + Format_Fixed(Mod_Depth_Percent(s), 1) + "%" + fmod;
             }
         } else {
-            r.Label_F = "Noise (uniform spectrum 0..10 MHz)";
+            r.Label_F = Noise(ru);
         }
         r.Label_V = Format_Value((511.0 - s.Ampl) * 2 * 4000, Kind_Voltage, -4);
     }

@@ -2,13 +2,15 @@
 
 #include <cstring>
 
+#include "i18n/panel_texts.h"
+
 namespace tovan {
 namespace {
 
 constexpr Control_Caption Captions[] = {
     {"GroupBox1", {"Осциллограф", "Scope"}},
     {"StaticText_TimeDiv", {"Время/Дел", "Time/Div"}},
-    {"SpeedButton_VoltsDiv", {"Вольт/Дел", "Volts/Div"}},
+    {"SpeedButton_VoltsDiv", panel_text::Volts_Div},
     {"SpeedButton_Trigger", {"Синхронизация", "Trigger"}},
     {"SpeedButton_Run", {"Пуск", "RUN"}},
     {"SpeedButton_Sngl", {"Однокр.", "SINGLE"}},
@@ -40,6 +42,9 @@ constexpr Control_Caption Captions[] = {
     {"Menu_SmplNormal", {"Нормально", "Normal"}},
     {"Menu_SmplPeakDet", {"Пиковый детектор", "Peak Detect"}},
     {"Menu_Probe", {"Пробник", "Probe"}},
+    {"Menu_x1", {"x1", "x1"}},
+    {"Menu_x10", {"x10", "x10"}},
+    {"Menu_x100", {"x100", "x100"}},
     {"Menu_Freqmeter", {"Частотомер", "Freq. Meter"}},
     {"Menu_FM_1input", {"Вход осциллографа", "Internal Trig."}},
     {"Menu_FM_2input", {"Вход внешн. синхр.", "Ext. Trig."}},

@@ -48,6 +48,11 @@ inline constexpr Text_Pair OK{"OK", "OK"};
 inline constexpr Text_Pair Mod_K{"Коэффициент АМ = ", "K AM = "};
 inline constexpr Text_Pair Dev_FM{"Девиация ЧМ = ", "Dev. FM = "};
 inline constexpr Text_Pair Mod_Freq{"Модулирующая частота = ", "Mod. Freq. = "};
+// Scale buttons beside the bars.
+inline constexpr Text_Pair Scale_10K{"10K", "10K"};
+inline constexpr Text_Pair Scale_100K{"100K", "100K"};
+inline constexpr Text_Pair Scale_100_Percent{"100%", "100%"};
+inline constexpr Text_Pair Scale_200_Percent{"200%", "200%"};
 }  // namespace gen_mod_text
 
 }  // namespace tovan

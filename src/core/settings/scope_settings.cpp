@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/numeric.h"
+#include "i18n/panel_texts.h"
 
 namespace tovan {
 
@@ -42,9 +43,9 @@ void Sanitize_Settings(Scope_Settings& s) {
 }
 
 std::string Volts_Div_Button_Caption(int probe, bool lang_russian) {
-    std::string c = lang_russian ? "Вольт/Дел" : "Volts/Div";
-    if (probe == Probe_x10) c += " (x10)";
-    if (probe == Probe_x100) c += " (x100)";
+    std::string c = panel_text::Volts_Div(lang_russian);
+    if (probe == Probe_x10) c += panel_text::Probe_x10(lang_russian);
+    if (probe == Probe_x100) c += panel_text::Probe_x100(lang_russian);
     return c;
 }
 

@@ -81,7 +81,7 @@ TEST(RuntimeDir, OnlyAPrivateFolderIsUsed) {
             EXPECT_EQ(st.st_mode & 0777, 0700u);
             EXPECT_EQ(st.st_uid, ::geteuid());
         }
-        EXPECT_TRUE(r.error.empty()) << r.error;
+        EXPECT_FALSE(r.error) << Private_Dir_Error_Text(r.error, false);
     }
 }
 
@@ -93,7 +93,9 @@ TEST(RuntimeDir, CacheFolderOfAnotherUserIsRefused) {
     ASSERT_EQ(::chown(run.c_str(), Other_User, Other_User), 0);
     const Runtime_Dir r = Private_Runtime_Dir(nullptr, (root.path / "cache").c_str(), nullptr, "tovan1");
     EXPECT_TRUE(r.path.empty());
-    EXPECT_NE(r.error.find("owned by another user"), std::string::npos) << r.error;
+    EXPECT_EQ(r.error.fault, Private_Dir_Fault::Other_Owner);
+    EXPECT_EQ(r.error.path, run.string());
+    EXPECT_EQ(Private_Dir_Error_Text(r.error, false), run.string() + " - owned by another user");
 }
 
 TEST(RuntimeDir, HomeFolderStandsInForTheCache) {
@@ -102,7 +104,7 @@ TEST(RuntimeDir, HomeFolderStandsInForTheCache) {
     EXPECT_EQ(r.path, (root.path / ".cache" / "tovan1" / "run").string());
     const Runtime_Dir none = Private_Runtime_Dir(nullptr, nullptr, nullptr, "tovan1");
     EXPECT_TRUE(none.path.empty());
-    EXPECT_FALSE(none.error.empty());
+    EXPECT_EQ(none.error.fault, Private_Dir_Fault::No_Home);
 }
 
 TEST(RuntimeDir, FilesOfAnotherUserAreRefused) {
@@ -114,9 +116,10 @@ TEST(RuntimeDir, FilesOfAnotherUserAreRefused) {
     if (::geteuid() != 0) return;
     ::close(::creat(theirs.c_str(), 0600));
     ASSERT_EQ(::chown(theirs.c_str(), Other_User, Other_User), 0);
-    std::string why;
+    Private_Dir_Error why;
     EXPECT_FALSE(Owned_By_User(theirs.string(), &why));
-    EXPECT_NE(why.find("owned by another user"), std::string::npos);
+    EXPECT_EQ(why.fault, Private_Dir_Fault::Other_Owner);
+    EXPECT_EQ(why.path, theirs.string());
 }
 
 }  // namespace

@@ -137,7 +137,7 @@ TEST(Single_Instance_Start, LockOfAnotherUserIsRefused) {
     ASSERT_EQ(::chown(QFile::encodeName(lock).constData(), 65534, 65534), 0);
     Single_Instance first(QStringLiteral("x_Mutex_951413"), dir.path());
     EXPECT_EQ(first.Start(), Single_Instance::Role::Failed);
-    EXPECT_TRUE(first.Error().contains(QStringLiteral("owned by another user"))) << Private_Dir_Error_Text(first.Error(), false);
+    EXPECT_EQ(first.Error().fault, Private_Dir_Fault::Other_Owner);
     EXPECT_TRUE(QFile::exists(lock));
 }
 

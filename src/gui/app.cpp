@@ -106,7 +106,7 @@ Session_Hooks App::Make_Session_Hooks() {
         while (!done())
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
     };
-    hooks.wake = [this] { QMetaObject::invokeMethod(handoff_.get(), [] {}, Qt::QueuedConnection); };
+    hooks.wake = [this] { handoff_->Wake(); };
     return hooks;
 }
 

@@ -34,4 +34,6 @@ void Draw_Handoff::Serve() {
     cv_.notify_all();
 }
 
+void Draw_Handoff::Wake() { QMetaObject::invokeMethod(this, "Nudge", Qt::QueuedConnection); }
+
 }  // namespace tovan

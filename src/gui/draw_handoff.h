@@ -25,9 +25,13 @@ public:
     // started after the request has finished (or the hand-off is cancelled).
     void Run_Blocking();
     void Cancel();
+    // Any thread: wakes the GUI thread's event loop, so that a wait running
+    // it looks at its condition again (a queued call of a no-op).
+    void Wake();
 
 private:
     Q_INVOKABLE void Serve();
+    Q_INVOKABLE void Nudge() {}
 
     std::function<void()> draw_;
     std::mutex m_;

@@ -435,13 +435,7 @@ TEST(SettingsFile, SystemSectionRules) {
                "[System]\nDebug_tv=1\nDemo=1\nMy_Key=keep me\n"
                "[Common]\nMy_Common=drop me\n"
                "[Mine]\nx=1\n");
-    System_Info info;
-    info.serial = std::array<uint8_t, 5>{0x01, 0x02, 0x03, 0xAB, 0xFF};
-    info.firmware_version = 7;
-    info.fpga_version = 33;
-    info.tdc_rise = 19;
-    info.tdc_fall = 21;
-    info.vcc_10mV = 505;
+    const System_Info info = Custom_Info();
     Scope_Settings s;
     ASSERT_FALSE(Write_Settings(path, true, s, info));
 

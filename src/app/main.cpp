@@ -13,6 +13,7 @@
 #include <QSessionManager>
 #endif
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -44,7 +45,11 @@ int Hand_Over(Single_Instance& instance, const Command_Line& cl, const std::stri
         std::cerr << program << ": " << Txt_Cli_Not_Handed_Over(ru) << opt << '\n';
     Handoff_Record r;
     r.arg_count = static_cast<uint32_t>(cl.files.size());
-    r.text = cl.files.empty() ? argv0 : cl.files.back();
+    // The running instance has a working folder of its own.
+    std::error_code ec;
+    const std::filesystem::path absolute =
+        cl.files.empty() || cl.files.back().empty() ? std::filesystem::path() : std::filesystem::absolute(cl.files.back(), ec);
+    r.text = cl.files.empty() ? argv0 : (ec || absolute.empty() ? cl.files.back() : absolute.string());
     if (!instance.Send(r)) {
         std::cerr << program << ": " << Txt_Cli_Unreachable(ru) << " (" << instance.Socket_Path().toStdString()
                   << ")\n";
@@ -53,7 +58,7 @@ int Hand_Over(Single_Instance& instance, const Command_Line& cl, const std::stri
     if (cl.files.empty() || cl.files.back().empty())
         std::cerr << program << ": " << Txt_Cli_Raised(ru) << '\n';
     else
-        std::cerr << program << ": " << Txt_Cli_Handed_Over(ru) << cl.files.back() << '\n';
+        std::cerr << program << ": " << Txt_Cli_Handed_Over(ru) << r.text << '\n';
     return 0;
 }
 

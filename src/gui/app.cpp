@@ -67,7 +67,7 @@ App::App(const QStringList& args, App_Env env)
     o.initial_russian = Initial_Lang_Russian(
         Messages_Locale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"),
                         QLocale::system().name().toStdString()),
-        std::filesystem::exists(o.ini_path, ec));
+        std::filesystem::is_regular_file(o.ini_path, ec));
     session_ = std::make_unique<tovan::Session>(std::move(o), *prompts_, Make_Session_Hooks());
     bg_service_ = std::make_unique<BG_Service>(*session_, renderer_.State);
 }
@@ -126,7 +126,7 @@ Main_Window_Hooks App::Make_Hooks() {
         // and the file stays as it is (the close will not replace it).
         const bool ru = Inst().Settings.Russian;
         const std::string unread =
-            Ini_Load_Message(session_->Settings_Read_Failure(), session_->Settings_Path(), ru);
+            Ini_Load_Message(session_->Settings_Read_Failure(), session_->Ini_Path(), ru);
         if (!unread.empty())
             prompts_->Message_Box(Txt_Ini_Title(ru), unread, Prompt_Icon::Warning, Prompt_Buttons::Ok);
         session_->First_Activation();

@@ -56,7 +56,6 @@ public:
     Instrument& Inst() { return session_->Inst(); }
     UsbLink& Link() { return session_->Link(); }
     bool Demo() const { return session_->Demo(); }
-    const std::string& Main_Ini() const { return session_->Ini_Path(); }
     const QImage& Screen() const { return screen_; }
     QTimer& Timer1() { return timer1_; }
     // What the once-a-second timer runs.

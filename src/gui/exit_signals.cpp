@@ -59,9 +59,7 @@ Exit_Signals::Exit_Signals(QObject* parent) : QObject(parent) {
     sa.sa_handler = On_Exit_Signal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    installed_ = true;
-    for (int sig : Exit_Signal_List)
-        if (::sigaction(sig, &sa, nullptr) != 0) installed_ = false;
+    for (int sig : Exit_Signal_List) ::sigaction(sig, &sa, nullptr);
 #endif
 }
 

@@ -25,13 +25,11 @@ public:
     std::function<void(int)> on_signal;
 
     // False when the pipe or the handlers could not be set up.
-    bool Installed() const { return installed_; }
 
 private:
     void Read_Pipe();
 
     QSocketNotifier* notifier_ = nullptr;
-    bool installed_ = false;
 };
 
 }  // namespace tovan

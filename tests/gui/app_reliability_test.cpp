@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
         Path_Case{"ByteOrderMark", [](const fs::path& d) {
                       return Write_File(d / "bom.ini", "\xEF\xBB\xBF[Common]\r\nRussian=0\r\n");
                   }, false, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& tp) { return std::string(tp.param.name); });
 
 // What the start read and what the close kept, where a file was usable.
 TEST_F(App_Reliability, ByteOrderMarkAndManySectionsAreReadAndKept) {

@@ -83,8 +83,9 @@ TEST_F(App_Session, ControlChangeDuringRunShowsOnlyNewFrames) {
     // Every frame decoded from now on was taken with the new configuration.
     ASSERT_TRUE(Wait_For([&] {
         const Frame_Info i = Info();
-        if (State().Frames_Total.load() > before)
+        if (State().Frames_Total.load() > before) {
             EXPECT_EQ(static_cast<uint32_t>(i.Smpl_Period), divider) << "frame " << i.Frame_No;
+        }
         return State().Frames_Total.load() > before + 3;
     }));
 }
@@ -193,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"Recover after FPGA configuration lost.\r\nError code 4."}, true},
         Fault_Case{"LostFpgaNo", Fault::Lost_FPGA, Prompt_Answer::No,
                    {"Recover after FPGA configuration lost.\r\nError code 4."}, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& tp) { return std::string(tp.param.name); });
 
 TEST_F(App_Session, SettingsSurviveARestart) {
     Start(Backend::Virtual);

@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    " - не образ FPGA, размер 0"},
                       Message_Case{"English", false, "Save Settings", "Settings could not be saved: ", "FPGA Image",
                                    " - not an FPGA image, size 0"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& tp) { return std::string(tp.param.name); });
 
 }  // namespace
 }  // namespace tovan::test

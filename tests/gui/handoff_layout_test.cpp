@@ -1,8 +1,12 @@
+#include <QCoreApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
+#include <vector>
 
 #include <unistd.h>
 
@@ -11,6 +15,36 @@
 
 namespace tovan::test {
 namespace {
+
+// Runs the event loop until `done` holds; the test's own time-out bounds it.
+void Serve_Until(const std::function<bool()>& done) {
+    while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 100);
+}
+
+// Sets environment variables for one test and puts them back afterwards,
+// also when the test stops early.
+class Env_Guard {
+public:
+    void Set(const char* name, const QByteArray* value) {
+        saved_.push_back({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+        if (value) qputenv(name, *value);
+        else qunsetenv(name);
+    }
+    ~Env_Guard() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->was_set) qputenv(it->name, it->value);
+            else qunsetenv(it->name);
+        }
+    }
+
+private:
+    struct Saved {
+        const char* name;
+        bool was_set;
+        QByteArray value;
+    };
+    std::vector<Saved> saved_;
+};
 
 class Handoff : public Window_Test {
 protected:
@@ -32,7 +66,7 @@ protected:
         ASSERT_EQ(second.Start(), Single_Instance::Role::Secondary);
         const int before = received;
         ASSERT_TRUE(second.Send({argc, text}));
-        QTRY_COMPARE_WITH_TIMEOUT(received, before + 1, 5000);
+        Serve_Until([&] { return received == before + 1; });
     }
 
     QTemporaryDir dir;
@@ -105,9 +139,10 @@ TEST(Single_Instance_Start, StaleSocketFileDoesNotBlock) {
 TEST(Single_Instance_Start, PrivateFolderWithoutARuntimeDir) {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    const QByteArray old_runtime = qgetenv("XDG_RUNTIME_DIR"), old_cache = qgetenv("XDG_CACHE_HOME");
-    qunsetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(home.path()));
+    Env_Guard env;
+    env.Set("XDG_RUNTIME_DIR", nullptr);
+    const QByteArray cache = QFile::encodeName(home.path());
+    env.Set("XDG_CACHE_HOME", &cache);
     {
         Single_Instance first(QStringLiteral("tovan1_Mutex_951413"));
         ASSERT_EQ(first.Start(), Single_Instance::Role::Primary) << Private_Dir_Error_Text(first.Error(), false);
@@ -117,11 +152,8 @@ TEST(Single_Instance_Start, PrivateFolderWithoutARuntimeDir) {
         Single_Instance second(QStringLiteral("tovan1_Mutex_951413"));
         ASSERT_EQ(second.Start(), Single_Instance::Role::Secondary);
         ASSERT_TRUE(second.Send({1, "/data/x.tvd"}));
-        QTRY_COMPARE_WITH_TIMEOUT(received, 1, 5000);
+        Serve_Until([&] { return received == 1; });
     }
-    qputenv("XDG_RUNTIME_DIR", old_runtime);
-    if (old_cache.isEmpty()) qunsetenv("XDG_CACHE_HOME");
-    else qputenv("XDG_CACHE_HOME", old_cache);
 }
 
 // A lock file that another user left in the folder is refused, with the

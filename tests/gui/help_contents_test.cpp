@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(Gui, Help_Missing,
                                                         "Руководство пользователя не найдено. Искали:"},
                                            Missing_Case{"English", false, "Help",
                                                         "The user manual was not found. Looked for:"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& tp) { return std::string(tp.param.name); });
 
 TEST_F(Help_Contents, ManualTheDesktopCannotOpenIsReported) {
     inst.Settings.Russian = true;

@@ -44,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Button_Case{"EnglishYesNo", false, Prompt_Buttons::Yes_No,
                                   {QStringLiteral("No"), QStringLiteral("Yes")}},
                       Button_Case{"RussianOk", true, Prompt_Buttons::Ok, {QStringLiteral("OK")}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& tp) { return std::string(tp.param.name); });
 
 }  // namespace
 }  // namespace tovan::test

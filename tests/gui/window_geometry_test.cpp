@@ -54,7 +54,7 @@ TEST_P(Compact_Size, ShrinksByThePanelsAndGivesTheSizeBack) {
 INSTANTIATE_TEST_SUITE_P(Gui, Compact_Size,
                          ::testing::Values(Compact_Case{"StartSize", QSize(0, 0)},
                                            Compact_Case{"Enlarged", QSize(100, 60)}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& tp) { return std::string(tp.param.name); });
 
 }  // namespace
 }  // namespace tovan::test

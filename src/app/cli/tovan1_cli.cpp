@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     s.Stop_And_Wait();
     const Frame_Info info = s.With_Frame([](const Frame_Data& f, const Status_Values&) { return f.Info; });
     s.Shutdown();
-    if (s.Inst().State.Frames_Total.load() == 0) {
+    if (s.Inst().State.Frames_Total.load() < static_cast<uint32_t>(frames)) {
         std::cerr << Txt_Example_No_Frame(ru) << "\n";
         return 1;
     }

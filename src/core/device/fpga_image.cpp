@@ -51,7 +51,10 @@ std::vector<uint8_t> Builtin_FPGA_Image() {
     return img;
 }
 
-FPGA_Image Find_FPGA_Image(const std::string& override_path, const std::string& exe_dir) {
+std::string Installed_Firmware_Dir() { return TOVAN_FIRMWARE_DIR; }
+
+FPGA_Image Find_FPGA_Image(const std::string& override_path, const std::string& exe_dir,
+                           const std::string& firmware_dir) {
     FPGA_Image img;
     std::string named = override_path;
     if (named.empty()) {
@@ -60,7 +63,7 @@ FPGA_Image Find_FPGA_Image(const std::string& override_path, const std::string& 
     if (!named.empty()) {
         if (Read_Image_File(named, img)) return img;
     } else {
-        for (const std::string& dir : {exe_dir, std::string(TOVAN_FIRMWARE_DIR)}) {
+        for (const std::string& dir : {exe_dir, firmware_dir}) {
             if (dir.empty()) continue;
             const std::string path = (std::filesystem::path(dir) / FPGA_Image_File_Name).string();
             if (!std::filesystem::exists(path)) {

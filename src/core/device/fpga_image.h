@@ -42,6 +42,11 @@ std::vector<uint8_t> Builtin_FPGA_Image();
 // empty, unreadable or oversized named file is reported in `error` and the
 // built-in stand-in is used; whether the stand-in may serve is the
 // caller's choice (the virtual instrument takes it, the bridge does not).
-FPGA_Image Find_FPGA_Image(const std::string& override_path, const std::string& exe_dir);
+// The installed data folder: <prefix>/share/tovan1.
+std::string Installed_Firmware_Dir();
+
+// `firmware_dir` is the installed data folder (tests point it elsewhere).
+FPGA_Image Find_FPGA_Image(const std::string& override_path, const std::string& exe_dir,
+                           const std::string& firmware_dir = Installed_Firmware_Dir());
 
 }  // namespace tovan

@@ -21,7 +21,7 @@ inline constexpr Text_Pair Txt_FPGA_Image_Read_Error{" - ошибка чтени
 
 // The command-line program.
 inline constexpr Text_Pair Txt_Example_No_Device{"Прибор не найден.", "No instrument found."};
-inline constexpr Text_Pair Txt_Example_No_Frame{"Кадр не получен.", "No frame received."};
+inline constexpr Text_Pair Txt_Example_No_Frame{"Получены не все кадры.", "Not all frames were received."};
 inline constexpr Text_Pair Txt_Example_Bad_Argument{"Неверный аргумент: ", "Bad argument: "};
 inline constexpr Text_Pair Txt_Example_Usage{
     "Использование: tovan1-cli [--demo] [--frames N] [--ini ФАЙЛ] [--fpga-image ФАЙЛ]",

@@ -46,7 +46,7 @@ Session::Session(Session_Options options, Prompts& prompts, Session_Hooks hooks)
     link_ = options_.link_factory ? options_.link_factory(kind_) : Make_Default_Link(kind_);
     if (!link_) link_ = Make_Default_Link(kind_);
 
-    image_ = Find_FPGA_Image(options_.fpga_image, options_.exe_dir);
+    image_ = Find_FPGA_Image(options_.fpga_image, options_.exe_dir, options_.firmware_dir);
     // The stand-in only serves the virtual instrument: a real FPGA given
     // the stand-in answers nothing useful.
     std::vector<uint8_t> bytes;
@@ -124,11 +124,6 @@ void Session::Pass_Done() {
     }
     pass_cv_.notify_all();
     if (waiters_.load() > 0 && hooks_.wake) hooks_.wake();
-}
-
-uint64_t Session::Passes() const {
-    std::lock_guard lock(pass_m_);
-    return passes_;
 }
 
 void Session::Wait_Passes(uint64_t n) {

@@ -38,6 +38,7 @@ struct Session_Options {
     bool demo = false;                     // the virtual instrument whatever the file says
     std::string fpga_image;                // image file named on the command line
     std::string exe_dir;                   // folder searched for the image
+    std::string firmware_dir = Installed_Firmware_Dir();  // and the installed one after it
     std::string program_name = "tovan1";  // title of the session's messages
     Link_Factory link_factory;             // empty: Make_Default_Link
     Sleep_Fn thread_sleep = Real_Sleep;    // waits of the FPGA load (tests: a device clock)
@@ -70,7 +71,6 @@ public:
     bool Demo() const { return kind_ == Link_Kind::Virtual; }
     const FPGA_Image& Image() const { return image_; }
     const std::string& Ini_Path() const { return options_.ini_path; }
-    const std::string& Program_Name() const { return options_.program_name; }
     Device_Session& Device() { return *device_; }
     const Link_Supervisor& Supervisor() const { return device_->Supervisor(); }
 
@@ -87,13 +87,12 @@ public:
     void Show_Link_Error() { device_->Show_Link_Error(); }
     // The once-a-second supervision.
     void Timer1Timer() { device_->Timer1Timer(); }
-    // Writes the settings file in full; the error text, empty on success
-    // (and when the session has no settings file).
+    // Writes the settings file in full; the error, none on success (and
+    // when the session has no settings file).
     File_Error Write_Settings() const;
     // Why the settings file could not be read at start (None or Missing:
     // nothing to tell); the defaults were used and the file is kept.
     Ini_Load_Failure Settings_Read_Failure() const { return read_failure_; }
-    const std::string& Settings_Path() const { return options_.ini_path; }
 
     // --- the frame -----------------------------------------------------------
     // fn(const Frame_Data&, const Status_Values&) under the data lock.
@@ -131,7 +130,6 @@ public:
     // Returns after the acquisition thread has completed `n` more passes
     // (at once when it does not run).
     void Wait_Passes(uint64_t n);
-    uint64_t Passes() const;
 
 private:
     void Pass_Done();

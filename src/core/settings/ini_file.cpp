@@ -117,7 +117,7 @@ bool Ini_File::Load_File(const std::string& path, Ini_Load_Failure* why) {
 #ifdef TOVAN_POSIX
     // Opened without blocking (a FIFO would wait for a writer) and checked
     // on the open descriptor, so the file read is the file checked.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         failure = errno == ENOENT || errno == ENOTDIR ? Ini_Load_Failure::Missing : Ini_Load_Failure::Read_Error;
     } else {
@@ -151,7 +151,9 @@ bool Ini_File::Load_File(const std::string& path, Ini_Load_Failure* why) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::file_status st = fs::status(path, ec);
-    if (!fs::exists(st)) {
+    if (ec && ec != std::errc::no_such_file_or_directory) {
+        failure = Ini_Load_Failure::Read_Error;  // there may be a file we may not read: keep it
+    } else if (!fs::exists(st)) {
         failure = Ini_Load_Failure::Missing;
     } else if (!fs::is_regular_file(st)) {
         failure = Ini_Load_Failure::Not_Regular_File;
@@ -348,7 +350,11 @@ File_Error Write_File_Atomically(const std::string& path, std::string_view conte
         mode = old_stat.st_mode & 07777;
     }
     tmp += std::to_string(::getpid());
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // A fresh file of our own: whatever stands under that name (a file of an
+    // earlier write of this process, or a link someone put there) is not
+    // written through.
+    ::unlink(tmp.c_str());
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return failed(std::error_code(errno, std::generic_category()));
     ::fchmod(fd, mode);
     size_t done = 0;
@@ -363,8 +369,10 @@ File_Error Write_File_Atomically(const std::string& path, std::string_view conte
         }
         done += static_cast<size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const File_Error err = failed(std::error_code(errno, std::generic_category()));
+    const int synced = ::fsync(fd) == 0 ? 0 : errno;
+    const int closed = ::close(fd) == 0 ? 0 : errno;
+    if (synced != 0 || closed != 0) {
+        const File_Error err = failed(std::error_code(synced != 0 ? synced : closed, std::generic_category()));
         ::unlink(tmp.c_str());
         return err;
     }

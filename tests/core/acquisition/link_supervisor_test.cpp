@@ -220,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(
         // No: close and release.
         Recovery_Case{"declined", Fault::FPGA_Lost, Prompt_Answer::No, Ft_Ok, true, {Q4},
                       {"busy", "release", "idle"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& tp) { return std::string(tp.param.name); });
 
 TEST(LinkSupervisor, OnlyTheLastAnswerCounts) {
     Supervision_Fixture f;

@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         Manual_Case{"OtherLanguageInstalled", false, false, false, true, false, "share",
                     "tovan1_manual_ru.html", 4},
         Manual_Case{"Nowhere", false, false, false, false, false, nullptr, "", 4}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& tp) { return std::string(tp.param.name); });
 
 TEST_F(Manual_Test, NothingFoundListsEveryPlaceInOrder) {
     const Manual_Lookup r = Find_Manual(exe.string(), share.string(), true);

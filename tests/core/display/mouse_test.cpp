@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Dbl_Press_Case{"MarkerLine", 52, 100, false, View_Action::Refresh_View, 1},
                       Dbl_Press_Case{"ZeroArrow", -26, 100, false, View_Action::Apply_Settings, 8},
                       Dbl_Press_Case{"TriggerLevel", 1010, 100, false, View_Action::Apply_Settings, 7}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& tp) { return std::string(tp.param.name); });
 
 }  // namespace
 }  // namespace tovan

@@ -389,7 +389,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "99.667 %  F = 3.3333 KHz"},
         Readout_Case{"Noise", Gen_10uS_Noise, Gen_Mode_Sel::None, 100, 0, false,
                      "Noise (uniform spectrum 0..10 MHz)", nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& tp) { return std::string(tp.param.name); });
 
 }  // namespace
 }  // namespace tovan

@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
         File_Error_Case{"WrongImageSize", {File_Fault::Not_FPGA_Image, "/x/f.bin", {}, 0},
                         "Файл не является образом FPGA, размер: 0 байт.",
                         "The file is not an FPGA image, size: 0 bytes."}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& tp) { return std::string(tp.param.name); });
 
 TEST(File_Error_Texts, NoErrorNoTextAndUnknownReasonsKeepTheirCode) {
     EXPECT_EQ(File_Error_Text(File_Error{}, true), "");

@@ -125,6 +125,9 @@ TEST_P(Session_Image, ToldOnceAndTheStandInServesOnlyTheVirtualInstrument) {
     Session_Options o;
     o.demo = c.kind == Link_Kind::Virtual;
     o.exe_dir = dir.path.string();
+    // Whatever this machine has installed or set, only the test's folder.
+    o.firmware_dir.clear();
+    ::unsetenv("TOVAN1_FPGA_IMAGE");
     if (c.image == Image_Case::Good_Beside) dir.Write(FPGA_Image_File_Name, std::string(FPGA_Image_Size, '\x5A'));
     if (c.image == Image_Case::Empty_Named) o.fpga_image = dir.Write("empty.bin", "");
     // Both kinds get the same scripted bridge, which answers nothing: only

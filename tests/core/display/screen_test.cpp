@@ -369,7 +369,9 @@ TEST_P(Generator_Readout, FromThePanel) {
     const Screen_Result res = r.Draw_Screen(rc, main, bg, s, p, Screen_Inputs{});
     EXPECT_EQ(res.Label_F, c.label_f);
     EXPECT_EQ(res.Label_Pulse_Visible, c.label_pulse != nullptr);
-    if (c.label_pulse) EXPECT_EQ(res.Label_Pulse, c.label_pulse);
+    if (c.label_pulse) {
+        EXPECT_EQ(res.Label_Pulse, c.label_pulse);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

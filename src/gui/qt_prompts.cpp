@@ -3,6 +3,7 @@
 #include "i18n/window_texts.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -37,6 +38,32 @@ Prompt_Answer Qt_Prompts::Message_Box(const std::string& title, const std::strin
     caption(QMessageBox::Ok, window_text::Button_OK, ru);
     box.exec();
     return Prompt_Answer::Ok;
+}
+
+// "Description (*.x)|*.x|..." becomes Qt's "Description (*.x);;...": the
+// pattern Qt uses is the one in the description's parentheses.
+static QStringList Qt_Name_Filters(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString d = parts[i];
+        if (!d.contains(QLatin1Char('('))) d += QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+        out << d;
+    }
+    return out;
+}
+
+std::optional<std::string> Qt_Prompts::File_Dialog(const File_Dialog_Request& r) {
+    QFileDialog dlg(parent_.data(), QString::fromStdString(r.title), QString::fromStdString(r.initial_dir));
+    dlg.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dlg.setNameFilters(Qt_Name_Filters(r.filter));
+    QString ext = QString::fromStdString(r.default_ext);
+    if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+    dlg.setDefaultSuffix(ext);
+    if (!r.file_name.empty() && r.file_name.front() != '*') dlg.selectFile(QString::fromStdString(r.file_name));
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+    return dlg.selectedFiles().front().toStdString();
 }
 
 bool Qt_Prompts::Open_Document(const std::string& path) {

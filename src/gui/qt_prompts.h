@@ -17,6 +17,7 @@ public:
     Prompt_Answer Message_Box(const std::string& title, const std::string& text, Prompt_Icon icon,
                               Prompt_Buttons buttons) override;
     bool Open_Document(const std::string& path) override;
+    std::optional<std::string> File_Dialog(const File_Dialog_Request& request) override;
 
 private:
     QPointer<QWidget> parent_;

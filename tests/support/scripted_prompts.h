@@ -2,6 +2,7 @@
 // A Prompts implementation for tests: records every message box and
 // answers from a script (Yes / Ok when the script has run out).
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,12 @@ public:
     std::vector<std::string> opened;
     bool open_succeeds = true;
 
+    // File dialogs shown, and the queued choices (nullopt: Cancel; the
+    // dialog cancels when the queue has run out).
+    std::vector<File_Dialog_Request> file_dialogs;
+    std::deque<std::optional<std::string>> file_choices;
+    void Choose_File(std::optional<std::string> path) { file_choices.push_back(std::move(path)); }
+
     // Queues the answer of the next Yes/No box.
     void Answer(Prompt_Answer a) { answers.push_back(a); }
 
@@ -38,6 +45,14 @@ public:
             return a;
         }
         return buttons == Prompt_Buttons::Yes_No ? unscripted_answer : Prompt_Answer::Ok;
+    }
+
+    std::optional<std::string> File_Dialog(const File_Dialog_Request& request) override {
+        file_dialogs.push_back(request);
+        if (file_choices.empty()) return std::nullopt;
+        std::optional<std::string> c = std::move(file_choices.front());
+        file_choices.pop_front();
+        return c;
     }
 
     bool Open_Document(const std::string& path) override {

@@ -2,6 +2,7 @@
 // The core never opens a window itself: whenever it has to tell the user
 // something or ask a question it goes through this interface. The GUI
 // implements it with Qt dialogs, the tests with scripted answers.
+#include <optional>
 #include <string>
 
 namespace tovan {
@@ -9,6 +10,17 @@ namespace tovan {
 enum class Prompt_Icon { Information, Warning, Error };
 enum class Prompt_Buttons { Ok, Yes_No };
 enum class Prompt_Answer { Ok, Yes, No };
+
+// A file chooser. The filter is a list of "description|pattern" pairs
+// joined by '|' ("Tovan1 Data File (*.tvd)|*.tvd|All Files (*.*)|*.*").
+struct File_Dialog_Request {
+    bool save = false;          // a save dialog asks before replacing a file
+    std::string title;
+    std::string initial_dir;    // empty: the implementation's choice
+    std::string default_ext;    // ".tvd": appended when the chosen name has none
+    std::string filter;
+    std::string file_name;      // proposed name ("*.tvd" proposes none)
+};
 
 class Prompts {
 public:
@@ -22,6 +34,12 @@ public:
     virtual bool Open_Document(const std::string& path) {
         (void)path;
         return false;
+    }
+    // Modal file chooser: the chosen full path, or nothing on Cancel. An
+    // implementation without a desktop chooses nothing.
+    virtual std::optional<std::string> File_Dialog(const File_Dialog_Request& request) {
+        (void)request;
+        return std::nullopt;
     }
 };
 

@@ -94,6 +94,11 @@ public:
     // nothing to tell); the defaults were used and the file is kept.
     Ini_Load_Failure Settings_Read_Failure() const { return read_failure_; }
 
+    // Folder of the file last chosen in a data-file, export or recorder
+    // dialog: where the next one opens (GUI thread).
+    const std::string& Last_Dir() const { return last_dir_; }
+    void Set_Last_Dir(std::string dir) { last_dir_ = std::move(dir); }
+
     // --- the frame -----------------------------------------------------------
     // fn(const Frame_Data&, const Status_Values&) under the data lock.
     template <class Fn>
@@ -144,6 +149,7 @@ private:
     std::unique_ptr<UsbLink> link_;
     FPGA_Image image_;
     bool image_reported_ = false;
+    std::string last_dir_;
     std::unique_ptr<Frame_Data> bg_;  // the background copy (GUI side, under the data lock)
 
     mutable std::mutex pass_m_;

@@ -13,7 +13,9 @@
 #include "display/canvas.h"
 #include "display/mouse.h"
 #include "display/trace.h"
+#include "display/image_file.h"
 #include "gui/features/bg_feature.h"
+#include "gui/features/files_feature.h"
 #include "gui/features/help_feature.h"
 #include "gui/single_instance.h"
 #include "i18n/cli_texts.h"
@@ -70,6 +72,9 @@ App::App(const QStringList& args, App_Env env)
         std::filesystem::is_regular_file(o.ini_path, ec));
     session_ = std::make_unique<tovan::Session>(std::move(o), *prompts_, Make_Session_Hooks());
     bg_service_ = std::make_unique<BG_Service>(*session_, renderer_.State);
+    Files_Hooks fh;
+    fh.screen_image = [this](bool png) { return Encode_Screen_Image(screen_, png); };
+    files_ = std::make_unique<Files_Service>(*session_, renderer_.State, *prompts_, std::move(fh));
 }
 
 App::~App() {
@@ -130,6 +135,17 @@ Main_Window_Hooks App::Make_Hooks() {
         if (!unread.empty())
             prompts_->Message_Box(Txt_Ini_Title(ru), unread, Prompt_Icon::Warning, Prompt_Buttons::Ok);
         session_->First_Activation();
+        // A file named last on the command line opens now.
+        if (!options_.files.isEmpty() && !options_.files.back().isEmpty())
+            files_->Open_Path(options_.files.back().toStdString());
+        window_->Sync_Controls();
+    };
+    h.open_file = [this](const std::string& path, bool as_settings) {
+        if (as_settings) {
+            files_->Load_Settings_File(path);
+        } else {
+            files_->Load_Data_File(path);
+        }
         window_->Sync_Controls();
     };
     h.file_menu_opened = [this] { Check_Link(session_->Link(), Inst().State); };
@@ -141,6 +157,7 @@ Main_Window_Hooks App::Make_Hooks() {
 void App::Start(Single_Instance* instance) {
     Instrument& inst = Inst();
     window_ = std::make_unique<Main_Window>(inst, *prompts_, Make_Hooks());
+    window_->Add_Feature(std::make_unique<Files_Feature>(*files_));
     window_->Add_Feature(std::make_unique<BG_Feature>(*bg_service_));
     window_->Add_Feature(std::make_unique<Help_Feature>(*prompts_, inst.Settings));
     qt_prompts_.Set_Parent(window_.get());

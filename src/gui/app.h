@@ -13,6 +13,7 @@
 
 #include "background/bg_service.h"
 #include "display/screen.h"
+#include "files/files_service.h"
 #include "gui/draw_handoff.h"
 #include "gui/main_window.h"
 #include "gui/qt_prompts.h"
@@ -58,6 +59,7 @@ public:
     bool Demo() const { return session_->Demo(); }
     const QImage& Screen() const { return screen_; }
     QTimer& Timer1() { return timer1_; }
+    Files_Service& Files() { return *files_; }
     // What the once-a-second timer runs.
     void Timer1Timer();
 
@@ -80,6 +82,7 @@ private:
     std::unique_ptr<Draw_Handoff> handoff_;
     std::unique_ptr<tovan::Session> session_;
     std::unique_ptr<BG_Service> bg_service_;
+    std::unique_ptr<Files_Service> files_;
     std::unique_ptr<Main_Window> window_;
     QTimer timer1_;
 };

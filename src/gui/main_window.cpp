@@ -295,7 +295,7 @@ QAction* Main_Window::Add_Action(QMenu* menu, const char* name, const QString& t
 
 void Main_Window::Build_Menus() {
     Scope_Settings& s = inst_.Settings;
-    // File: only what is built so far.
+    // File: "Exit"; the features put their commands above it.
     menu_file_ = Add_Menu(nullptr, "Menu_File", QString());
     Add_Action(menu_file_, "Menu_Exit", QString(), false, [this] {
         if (hooks_.on_exit) hooks_.on_exit();
@@ -305,8 +305,8 @@ void Main_Window::Build_Menus() {
         if (hooks_.file_menu_opened) hooks_.file_menu_opened();
         const bool stopped = !inst_.State.Run_State.load();
         for (const char* name : {"Menu_Save_As", "Menu_Open", "Menu_Export"})
-            if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) a->setEnabled(stopped);
-            else if (auto* m = findChild<QMenu*>(QString::fromLatin1(name))) m->setEnabled(stopped);
+            if (auto* m = findChild<QMenu*>(QString::fromLatin1(name))) m->menuAction()->setEnabled(stopped);
+            else if (auto* a = findChild<QAction*>(QString::fromLatin1(name))) a->setEnabled(stopped);
     });
 
     // Options.

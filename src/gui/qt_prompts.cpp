@@ -22,6 +22,7 @@ Prompt_Answer Qt_Prompts::Message_Box(const std::string& title, const std::strin
     case Prompt_Icon::Information: box.setIcon(QMessageBox::Information); break;
     case Prompt_Icon::Warning: box.setIcon(QMessageBox::Warning); break;
     case Prompt_Icon::Error: box.setIcon(QMessageBox::Critical); break;
+    case Prompt_Icon::Question: box.setIcon(QMessageBox::Question); break;
     }
     const bool ru = lang_russian_ && lang_russian_();
     auto caption = [&box](QMessageBox::StandardButton b, const Text_Pair& t, bool r) {

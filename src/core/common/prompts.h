@@ -7,7 +7,7 @@
 
 namespace tovan {
 
-enum class Prompt_Icon { Information, Warning, Error };
+enum class Prompt_Icon { Information, Warning, Error, Question };
 enum class Prompt_Buttons { Ok, Yes_No };
 enum class Prompt_Answer { Ok, Yes, No };
 

@@ -4,6 +4,7 @@
 #include "i18n/cli_texts.h"
 #include "i18n/display_texts.h"
 #include "i18n/file_texts.h"
+#include "i18n/files_texts.h"
 #include "i18n/handoff_texts.h"
 #include "i18n/instance_texts.h"
 #include "i18n/link_texts.h"
@@ -121,6 +122,33 @@ std::vector<Named_Text> All_Text_Pairs() {
     TOVAN_TEXT(display_text, Dev);
     TOVAN_TEXT(display_text, K);
     TOVAN_TEXT(display_text, Noise);
+    // files_texts.h
+    TOVAN_TEXT(files_text, Save_Data_Dialog);
+    TOVAN_TEXT(files_text, Data_Save_Filter);
+    TOVAN_TEXT(files_text, Save_Data_Title);
+    TOVAN_TEXT(files_text, Open_Data_Dialog);
+    TOVAN_TEXT(files_text, Data_Open_Filter);
+    TOVAN_TEXT(files_text, Companion_Title);
+    TOVAN_TEXT(files_text, Ask_Open_Companion);
+    TOVAN_TEXT(files_text, Save_Settings_Dialog);
+    TOVAN_TEXT(files_text, Settings_Save_Filter);
+    TOVAN_TEXT(files_text, Open_Settings_Dialog);
+    TOVAN_TEXT(files_text, Settings_Open_Filter);
+    TOVAN_TEXT(files_text, Save_Image_Title);
+    TOVAN_TEXT(files_text, Image_Filter);
+    TOVAN_TEXT(files_text, Save_Text_Title);
+    TOVAN_TEXT(files_text, Text_Filter);
+    TOVAN_TEXT(files_text, Save_Binary_Title);
+    TOVAN_TEXT(files_text, Binary_Filter);
+    TOVAN_TEXT(files_text, Binary_Companion_Title);
+    TOVAN_TEXT(files_text, Save_CSV_Title);
+    TOVAN_TEXT(files_text, CSV_Filter);
+    TOVAN_TEXT(files_text, Menu_CSV);
+    TOVAN_TEXT(files_text, Cannot_Create);
+    TOVAN_TEXT(files_text, Not_Found);
+    TOVAN_TEXT(files_text, Invalid_Format);
+    TOVAN_TEXT(files_text, CRC_Error);
+    TOVAN_TEXT(files_text, Ask_Replace);
     // handoff_texts.h
     TOVAN_TOP_TEXT(Txt_Handoff_Settings_Title);
     TOVAN_TOP_TEXT(Txt_Handoff_Ask_Settings);

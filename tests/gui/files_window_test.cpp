@@ -82,6 +82,15 @@ TEST_F(Files_Window, SaveThenOpenShowsTheSameScreen) {
     QImage png(QString::fromStdString(Path("scope.png")), "PNG");
     EXPECT_EQ(png.convertToFormat(QImage::Format_RGB32), now.convertToFormat(QImage::Format_RGB32));
     EXPECT_TRUE(prompts.shown.size() == 1u);  // only the companion question
+
+    // Every save dialog proposes the loaded file's name.
+    prompts.file_dialogs.clear();
+    for (const char* item : {"Menu_Image", "Menu_Text", "Menu_Row_Binary", "Menu_CSV", "Menu_Save_Settings_As"})
+        Action(item)->trigger();  // cancelled
+    std::vector<std::string> names;
+    for (const auto& r : prompts.file_dialogs) names.push_back(r.file_name);
+    EXPECT_EQ(names, (std::vector<std::string>{"scope.bmp", "scope.txt", "scope.bin", "scope.csv", "scope.tvs"}));
+    EXPECT_EQ(prompts.file_dialogs.front().initial_dir, dir.path().toStdString());
 }
 
 TEST_F(Files_Window, CommandsOnlyWhileStopped) {

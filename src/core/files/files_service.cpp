@@ -105,6 +105,7 @@ std::unique_ptr<Frame_Data> Files_Service::Frame_Copy() const {
 }
 
 void Files_Service::Save_Data() {
+    if (!Available()) return;
     const std::optional<std::string> path =
         Ask_Save(files_text::Save_Data_Dialog, files_text::Data_Save_Filter, ".tvd");
     if (!path) return;
@@ -120,6 +121,7 @@ void Files_Service::Save_Data() {
 }
 
 void Files_Service::Open_Data() {
+    if (!Available()) return;
     const std::optional<std::string> path =
         Ask_Open(files_text::Open_Data_Dialog, files_text::Data_Open_Filter, ".tvd");
     if (path) Load_Data_File(*path);
@@ -202,6 +204,7 @@ void Files_Service::Open_Path(const std::string& path) {
 }
 
 void Files_Service::Export_Image() {
+    if (!Available()) return;
     const std::optional<std::string> path =
         Ask_Save(files_text::Save_Image_Title, files_text::Image_Filter, ".bmp");
     if (!path) return;
@@ -217,11 +220,13 @@ void Files_Service::Export_Image() {
 }
 
 void Files_Service::Export_Text() {
+    if (!Available()) return;
     const std::optional<std::string> path = Ask_Save(files_text::Save_Text_Title, files_text::Text_Filter, ".txt");
     if (path) Write(*path, tovan::Export_Text(*Frame_Copy()), files_text::Save_Text_Title);
 }
 
 void Files_Service::Export_Row_Binary() {
+    if (!Available()) return;
     const std::optional<std::string> path =
         Ask_Save(files_text::Save_Binary_Title, files_text::Binary_Filter, ".bin");
     if (!path) return;
@@ -233,6 +238,7 @@ void Files_Service::Export_Row_Binary() {
 }
 
 void Files_Service::Export_CSV() {
+    if (!Available()) return;
     const std::optional<std::string> path = Ask_Save(files_text::Save_CSV_Title, files_text::CSV_Filter, ".csv");
     if (path) Write(*path, tovan::Export_CSV(*Frame_Copy()), files_text::Save_CSV_Title);
 }

@@ -29,7 +29,7 @@ public:
     Files_Service(Session& session, Display_State& view, Prompts& prompts, Files_Hooks hooks = {});
 
     // Saving, opening and exporting data are offered only while no run is
-    // in progress.
+    // in progress (their shortcuts do nothing meanwhile).
     bool Available() const { return !session_.Inst().State.Run_State.load(); }
 
     void Save_Data();        // "Save..."

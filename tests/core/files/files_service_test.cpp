@@ -339,6 +339,13 @@ TEST_F(Files_Fixture, OpenPathChoosesTheLoaderByExtension) {
     const size_t shown = prompts.shown.size();
     files.Open_Path(Path("x.tvs"));  // settings are taken while running
     EXPECT_EQ(prompts.shown.size(), shown);
+    // The data commands' shortcuts do nothing while running.
+    session.Inst().State.Set_Run_Flags(true, false);
+    prompts.file_dialogs.clear();
+    for (auto command : {&Files_Service::Save_Data, &Files_Service::Open_Data, &Files_Service::Export_Image,
+                         &Files_Service::Export_Text, &Files_Service::Export_Row_Binary, &Files_Service::Export_CSV})
+        (files.*command)();
+    EXPECT_TRUE(prompts.file_dialogs.empty());
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QFileDialog>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "gui/qt_prompts.h"
@@ -45,6 +47,47 @@ INSTANTIATE_TEST_SUITE_P(
                                   {QStringLiteral("No"), QStringLiteral("Yes")}},
                       Button_Case{"RussianOk", true, Prompt_Buttons::Ok, {QStringLiteral("OK")}}),
     [](const auto& tp) { return std::string(tp.param.name); });
+
+// The file dialog gets the request's title, folder, filters and default
+// extension; a name typed without extension gets it, Cancel gives nothing.
+TEST(Qt_File_Dialog, CarriesTheRequest) {
+    QTemporaryDir dir;
+    Qt_Prompts prompts;
+    File_Dialog_Request r;
+    r.save = true;
+    r.title = "Save";
+    r.initial_dir = dir.path().toStdString();
+    r.default_ext = ".tvd";
+    r.filter = "Tovan1 Data File (*.tvd)|*.tvd|All Files (*.*)|*.*";
+    r.file_name = "scope.tvd";
+    QStringList filters;
+    QString title, suffix, proposed;
+    bool save_mode = false;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        filters = dlg->nameFilters();
+        title = dlg->windowTitle();
+        suffix = dlg->defaultSuffix();
+        save_mode = dlg->acceptMode() == QFileDialog::AcceptSave;
+        proposed = dlg->selectedFiles().value(0);
+        dlg->selectFile(dir.filePath(QStringLiteral("run1")));
+        QMetaObject::invokeMethod(dlg, "accept");
+    });
+    const std::optional<std::string> chosen = prompts.File_Dialog(r);
+    EXPECT_EQ(filters, (QStringList{QStringLiteral("Tovan1 Data File (*.tvd)"), QStringLiteral("All Files (*.*)")}));
+    EXPECT_EQ(title, QStringLiteral("Save"));
+    EXPECT_EQ(suffix, QStringLiteral("tvd"));
+    EXPECT_TRUE(save_mode);
+    EXPECT_EQ(proposed, dir.filePath(QStringLiteral("scope.tvd")));
+    EXPECT_EQ(chosen, std::optional<std::string>(dir.filePath(QStringLiteral("run1.tvd")).toStdString()));
+
+    QTimer::singleShot(0, [] {
+        if (auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) dlg->reject();
+    });
+    r.save = false;
+    EXPECT_FALSE(prompts.File_Dialog(r));
+}
 
 }  // namespace
 }  // namespace tovan::test

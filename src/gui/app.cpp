@@ -15,6 +15,7 @@
 #include "display/trace.h"
 #include "display/image_file.h"
 #include "gui/features/bg_feature.h"
+#include "gui/features/dialogs_feature.h"
 #include "gui/features/files_feature.h"
 #include "gui/features/help_feature.h"
 #include "gui/single_instance.h"
@@ -160,6 +161,7 @@ void App::Start(Single_Instance* instance) {
     window_->Add_Feature(std::make_unique<Files_Feature>(*files_));
     window_->Add_Feature(std::make_unique<BG_Feature>(*bg_service_));
     window_->Add_Feature(std::make_unique<Help_Feature>(*prompts_, inst.Settings));
+    window_->Add_Feature(std::make_unique<Dialogs_Feature>(*session_, *prompts_, [this] { Write_Main_Ini(); }));
     qt_prompts_.Set_Parent(window_.get());
     qt_prompts_.Set_Language([this] { return Inst().Settings.Russian; });
     inst.State.Redraw_Request.store(true);

@@ -2,6 +2,7 @@
 
 #include "i18n/window_texts.h"
 
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -65,6 +66,15 @@ std::optional<std::string> Qt_Prompts::File_Dialog(const File_Dialog_Request& r)
     if (!r.file_name.empty() && r.file_name.front() != '*') dlg.selectFile(QString::fromStdString(r.file_name));
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
     return dlg.selectedFiles().front().toStdString();
+}
+
+std::optional<uint32_t> Qt_Prompts::Pick_Color() {
+    const QColor start = last_picked_.isValid() ? last_picked_ : QColor(Qt::white);
+    const QColor c = QColorDialog::getColor(start, parent_.data());
+    if (!c.isValid()) return std::nullopt;
+    last_picked_ = c;
+    return static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
+           (static_cast<uint32_t>(c.blue()) << 16);
 }
 
 bool Qt_Prompts::Open_Document(const std::string& path) {

@@ -1,5 +1,6 @@
 #pragma once
 // Message boxes for the core's prompts.
+#include <QColor>
 #include <QPointer>
 #include <functional>
 #include <QWidget>
@@ -18,10 +19,12 @@ public:
                               Prompt_Buttons buttons) override;
     bool Open_Document(const std::string& path) override;
     std::optional<std::string> File_Dialog(const File_Dialog_Request& request) override;
+    std::optional<uint32_t> Pick_Color() override;
 
 private:
     QPointer<QWidget> parent_;
     std::function<bool()> lang_russian_;
+    QColor last_picked_;  // the picker opens with the colour last chosen in it
 };
 
 }  // namespace tovan

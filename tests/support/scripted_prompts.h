@@ -33,6 +33,11 @@ public:
     std::deque<std::optional<std::string>> file_choices;
     void Choose_File(std::optional<std::string> path) { file_choices.push_back(std::move(path)); }
 
+    // Colour pickers shown, and the queued picks (nullopt: Cancel; the
+    // picker cancels when the queue has run out).
+    int color_pickers = 0;
+    std::deque<std::optional<uint32_t>> color_picks;
+
     // Queues the answer of the next Yes/No box.
     void Answer(Prompt_Answer a) { answers.push_back(a); }
 
@@ -52,6 +57,14 @@ public:
         if (file_choices.empty()) return std::nullopt;
         std::optional<std::string> c = std::move(file_choices.front());
         file_choices.pop_front();
+        return c;
+    }
+
+    std::optional<uint32_t> Pick_Color() override {
+        ++color_pickers;
+        if (color_picks.empty()) return std::nullopt;
+        const std::optional<uint32_t> c = color_picks.front();
+        color_picks.pop_front();
         return c;
     }
 

@@ -2,6 +2,7 @@
 // The core never opens a window itself: whenever it has to tell the user
 // something or ask a question it goes through this interface. The GUI
 // implements it with Qt dialogs, the tests with scripted answers.
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -41,6 +42,10 @@ public:
         (void)request;
         return std::nullopt;
     }
+    // The colour picker (one for the whole program: it opens with the
+    // colour last chosen in it): the picked colour as 0x00BBGGRR, or
+    // nothing when the user cancels.
+    virtual std::optional<uint32_t> Pick_Color() { return std::nullopt; }
 };
 
 }  // namespace tovan

@@ -2,6 +2,7 @@
 
 #include "i18n/captions.h"
 #include "i18n/cli_texts.h"
+#include "i18n/dialog_texts.h"
 #include "i18n/display_texts.h"
 #include "i18n/file_texts.h"
 #include "i18n/files_texts.h"
@@ -122,6 +123,24 @@ std::vector<Named_Text> All_Text_Pairs() {
     TOVAN_TEXT(display_text, Dev);
     TOVAN_TEXT(display_text, K);
     TOVAN_TEXT(display_text, Noise);
+    // dialog_texts.h
+    TOVAN_TEXT(fft_text, Window);
+    TOVAN_TEXT(fft_text, Size);
+    TOVAN_TEXT(fft_text, Win);
+    TOVAN_TEXTS(fft_text, Win_Items);
+    TOVAN_TEXT(fft_text, Scale);
+    TOVAN_TEXTS(fft_text, Scale_Items);
+    TOVAN_TEXT(fft_text, Cancel);
+    TOVAN_TEXT(color_text, Window);
+    TOVAN_TEXTS(color_text, Fields);
+    TOVAN_TEXT(color_text, Cancel);
+    TOVAN_TEXT(color_text, Default);
+    TOVAN_TEXT(about_text, Window);
+    TOVAN_TEXT(about_text, Product);
+    TOVAN_TEXT(about_text, Software);
+    TOVAN_TEXT(about_text, Firmware);
+    TOVAN_TEXT(about_text, FPGA);
+    TOVAN_TEXT(about_text, Serial);
     // files_texts.h
     TOVAN_TEXT(files_text, Save_Data_Dialog);
     TOVAN_TEXT(files_text, Data_Save_Filter);

@@ -40,6 +40,9 @@ const std::set<std::string> Same_In_Both = {
     // Export of a comma-separated table.
     "CSV..."};
 
+// Russian texts that are a name alone (the English one says more).
+const std::set<std::string> Name_In_Russian = {"Tovan1"};
+
 TEST(Text_Pairs, EveryPairHasBothLanguages) {
     const std::vector<Named_Text> all = All_Text_Pairs();
     ASSERT_GT(all.size(), 100u);
@@ -54,7 +57,9 @@ TEST(Text_Pairs, EveryPairHasBothLanguages) {
             EXPECT_STREQ(t.text.ru, t.text.en);
         } else {
             EXPECT_STRNE(t.text.ru, t.text.en);
-            EXPECT_TRUE(Has_Cyrillic(t.text.ru)) << t.text.ru;
+            if (!Name_In_Russian.count(t.text.ru)) {
+                EXPECT_TRUE(Has_Cyrillic(t.text.ru)) << t.text.ru;
+            }
         }
     }
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   libftdi1-dev libusb-1.0-0-dev
   libfftw3-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -17,6 +17,7 @@
 #include "gui/features/bg_feature.h"
 #include "gui/features/dialogs_feature.h"
 #include "gui/features/files_feature.h"
+#include "gui/features/qt_language_feature.h"
 #include "gui/features/help_feature.h"
 #include "gui/single_instance.h"
 #include "i18n/cli_texts.h"
@@ -158,6 +159,7 @@ Main_Window_Hooks App::Make_Hooks() {
 void App::Start(Single_Instance* instance) {
     Instrument& inst = Inst();
     window_ = std::make_unique<Main_Window>(inst, *prompts_, Make_Hooks());
+    window_->Add_Feature(std::make_unique<Qt_Language_Feature>());
     window_->Add_Feature(std::make_unique<Files_Feature>(*files_));
     window_->Add_Feature(std::make_unique<BG_Feature>(*bg_service_));
     window_->Add_Feature(std::make_unique<Help_Feature>(*prompts_, inst.Settings));

@@ -201,5 +201,18 @@ TEST_F(View_Dialogs, AboutShowsTheDeviceVersionsAndTheSerialInDebugMode) {
         false);
 }
 
+// The buttons Qt draws itself follow the language (Qt's own translation).
+TEST_F(View_Dialogs, QtStandardButtonsFollowTheLanguage) {
+    Start(Backend::Virtual);
+    const QString cancel_en = QCoreApplication::translate("QPlatformTheme", "Cancel");
+    const QString open_en = QCoreApplication::translate("QFileDialog", "&Open");
+    EXPECT_EQ(cancel_en, QStringLiteral("Cancel"));
+    Action("Menu_Russian")->trigger();
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("Отмена"));
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "&Open"), open_en);
+    Action("Menu_English")->trigger();
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), cancel_en);
+}
+
 }  // namespace
 }  // namespace tovan::test

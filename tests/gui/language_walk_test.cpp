@@ -1,4 +1,5 @@
-// Every window and dialog of the program, in each language: every menu
+// Every window and dialog of the program, in each language chosen from
+// the Language menu: every menu
 // command that opens a dialog ("...") is opened and its texts read, then
 // it is closed with Cancel; the messages and file dialogs asked through
 // the prompts are read too. No text of the other language may appear, and
@@ -63,7 +64,10 @@ class Language_Walk : public App_Session, public ::testing::WithParamInterface<b
 
 TEST_P(Language_Walk, NoTextOfTheOtherLanguage) {
     const bool ru = GetParam();
-    Start(Backend::Virtual, ru ? "[Common]\nRussian=1\n" : "[Common]\nRussian=0\n");
+    // Started in the other language, switched by the Language menu.
+    Start(Backend::Virtual, ru ? "[Common]\nRussian=0\n" : "[Common]\nRussian=1\n");
+    app->Window().findChild<QAction*>(ru ? QStringLiteral("Menu_Russian") : QStringLiteral("Menu_English"))->trigger();
+    ASSERT_EQ(app->Inst().Settings.Russian, ru);
     std::vector<Seen> seen;
     std::vector<QString> empty;
     Collect(&app->Window(), seen, empty);

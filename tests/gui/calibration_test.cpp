@@ -59,6 +59,7 @@ struct Menu_Case {
     const char* ini;
     bool tdc_shown;
 };
+void PrintTo(const Menu_Case& c, std::ostream* os) { *os << c.name; }
 
 class Calibration_Menu : public Calibration_Window, public ::testing::WithParamInterface<Menu_Case> {};
 
@@ -107,6 +108,7 @@ struct Text_Case {
     const char* cancel;
     const char* zero_item;
 };
+void PrintTo(const Text_Case& c, std::ostream* os) { *os << c.name; }
 
 class Calibration_Texts : public Calibration_Window, public ::testing::WithParamInterface<Text_Case> {};
 

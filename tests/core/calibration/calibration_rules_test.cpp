@@ -17,6 +17,7 @@ struct Candidate_Case {
     bool found;
     double mean;  // of the frame taken
 };
+void PrintTo(const Candidate_Case& c, std::ostream* os) { *os << c.name; }
 
 class ZeroCandidate : public ::testing::TestWithParam<Candidate_Case> {};
 
@@ -118,6 +119,7 @@ struct TDC_Case {
     bool succeeded;
     int value;
 };
+void PrintTo(const TDC_Case& c, std::ostream* os) { *os << c.name; }
 
 class TDCPassRule : public ::testing::TestWithParam<TDC_Case> {};
 

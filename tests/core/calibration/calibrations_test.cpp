@@ -150,6 +150,7 @@ struct Failing_Case {
     const char* name;
     Device_Calibration cal;
 };
+void PrintTo(const Failing_Case& c, std::ostream* os) { *os << c.name; }
 
 Device_Calibration Clipping_Device() {
     Device_Calibration c;

@@ -15,6 +15,7 @@
 #include "display/trace.h"
 #include "display/image_file.h"
 #include "gui/features/bg_feature.h"
+#include "gui/features/calibration_feature.h"
 #include "gui/features/dialogs_feature.h"
 #include "gui/features/files_feature.h"
 #include "gui/features/qt_language_feature.h"
@@ -113,6 +114,15 @@ Session_Hooks App::Make_Session_Hooks() {
         while (!done())
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
     };
+    // A modal dialog's wait: the dialog takes the user's input (its Cancel);
+    // modality keeps it from the main window.
+    hooks.wait_until_input = [this](const std::function<bool()>& done) {
+        if (env_.wait_until_input) {
+            env_.wait_until_input(done);
+            return;
+        }
+        while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    };
     hooks.wake = [this] { handoff_->Wake(); };
     return hooks;
 }
@@ -164,6 +174,7 @@ void App::Start(Single_Instance* instance) {
     window_->Add_Feature(std::make_unique<BG_Feature>(*bg_service_));
     window_->Add_Feature(std::make_unique<Help_Feature>(*prompts_, inst.Settings));
     window_->Add_Feature(std::make_unique<Dialogs_Feature>(*session_, *prompts_, [this] { Write_Main_Ini(); }));
+    window_->Add_Feature(std::make_unique<Calibration_Feature>(*session_, renderer_.State, *prompts_));
     qt_prompts_.Set_Parent(window_.get());
     qt_prompts_.Set_Language([this] { return Inst().Settings.Russian; });
     inst.State.Redraw_Request.store(true);

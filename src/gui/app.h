@@ -38,6 +38,9 @@ struct App_Env {
     Link_Factory link_factory;          // default: Make_Default_Link
     Sleep_Fn thread_sleep;              // waits of the FPGA load; default: real sleep
     std::function<void(int ms)> wait_ms;  // waits of the supervision; default: a local event loop
+    // Waits of a modal dialog for the acquisition (the calibrations) until
+    // the condition holds; default: the event loop, the dialog taking input.
+    std::function<void(const std::function<bool()>& done)> wait_until_input;
 };
 
 class App {

@@ -62,7 +62,7 @@ TEST(App_Start, LanguageOfTheFirstStartFollowsTheLocale) {
         }
         Locale_Env env(c.locale);
         Scripted_Prompts prompts;
-        App app({QStringLiteral("tovan1"), QStringLiteral("--demo"), QStringLiteral("--ini"), ini}, App_Env{&prompts, {}, {}, {}});
+        App app({QStringLiteral("tovan1"), QStringLiteral("--demo"), QStringLiteral("--ini"), ini}, App_Env{&prompts, {}, {}, {}, {}});
         EXPECT_EQ(app.Inst().Settings.Russian, c.russian) << c.locale << " / " << (c.ini ? c.ini : "no file");
     }
 }

@@ -43,7 +43,7 @@ protected:
         // Whatever is plugged into this machine, the bridge lists nothing.
         env.link_factory = [this](Link_Kind k) -> std::unique_ptr<UsbLink> {
             if (k == Link_Kind::Bridge) return std::make_unique<No_Device_Link>();
-            auto v = std::make_unique<Virtual_Instrument>(clock);
+            auto v = std::make_unique<Virtual_Instrument>(clock, 1, device_cal);
             vi = v.get();
             return v;
         };
@@ -54,6 +54,17 @@ protected:
         env.wait_ms = [this](int ms) {
             if (vi) vi->Advance(std::chrono::milliseconds(ms));
             app->Session().Wait_Passes(2);
+        };
+        // A modal dialog waiting for frames (the calibrations): device
+        // time passes as in Wait_For, and the test may act at each round.
+        env.wait_until_input = [this](const std::function<bool()>& done) {
+            for (int i = 0; i < 8000 && !done(); ++i) {
+                QCoreApplication::processEvents();
+                if (on_dialog_wait) on_dialog_wait();
+                if (done()) break;
+                if (vi) vi->Advance(std::chrono::milliseconds(5));
+                app->Session().Wait_Passes(1);
+            }
         };
         return env;
     }
@@ -119,7 +130,10 @@ protected:
     Scripted_Prompts prompts;
     std::shared_ptr<Manual_Device_Clock> clock = std::make_shared<Manual_Device_Clock>();
     Virtual_Instrument* vi = nullptr;
+    Device_Calibration device_cal;  // the virtual instrument's own constants
     std::unique_ptr<App> app;
+    // Runs at each round of a dialog's wait for frames.
+    std::function<void()> on_dialog_wait;
 };
 
 }  // namespace tovan::test

@@ -72,8 +72,8 @@ Virtual_Instrument::Virtual_Instrument(std::shared_ptr<Device_Clock> clock, uint
                                        const Device_Calibration& cal)
     : clock_(std::move(clock)), seed_(seed), cal_(cal) {
     regs1_.fill(0);
-    regs1_[Reg1_TDC_Rise] = static_cast<uint8_t>(cal_.tdc_rise_steps);
-    regs1_[Reg1_TDC_Fall] = static_cast<uint8_t>(cal_.tdc_fall_steps);
+    regs1_[Reg1_TDC_Rise] = static_cast<uint8_t>(cal_.tdc_rise_stored);
+    regs1_[Reg1_TDC_Fall] = static_cast<uint8_t>(cal_.tdc_fall_stored);
     for (int i = 0; i < Serial_Size; ++i) regs1_[static_cast<size_t>(Reg1_Serial + i)] = 0xFF;
     values_.reserve(Max_Record_Points);
     levels_.reserve(Max_Record_Points);

@@ -22,6 +22,11 @@
 //   with the bridge and announces itself with the start-up marker shortly
 //   after the port is opened again, as it does after power-on.
 // - While no handle is open the device's output is discarded.
+// - The external-trigger input is re-timed by a comparator whose delay
+//   wanders against the sample clock: each frame it triggers finds its
+//   edge a fortieth of a sample later than the one before (modulo a
+//   sample), so any forty such frames in a row show the whole range of
+//   fine times, the top of the scale included.
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -256,6 +261,7 @@ private:
     std::array<uint8_t, 32> regs1_{};  // controller memory: kept through power cycles
     Acquisition acq_;
     uint64_t frames_built_ = 0;
+    uint64_t ext_edges_ = 0;  // external-trigger edges that started a frame
     std::vector<uint8_t> values_;  // scratch
     std::vector<uint8_t> levels_;  // scratch
     std::vector<uint8_t> data_;    // scratch

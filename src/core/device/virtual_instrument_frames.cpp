@@ -42,7 +42,8 @@ void Virtual_Instrument::Fill_Status(Status_Block& st, uint16_t pos_word, bool u
         const double periods = std::max(1.0, std::ceil(FM_Gate_Ticks / period));
         const double phase =
             static_cast<double>(Mix64(seed_ ^ 0x666D ^ frame_no) >> 11) * (1.0 / 9007199254740992.0);
-        const double g = std::floor(periods * period + phase);
+        // The counter's own clock runs fast: its gate holds more ticks.
+        const double g = std::floor(periods * period * (1.0 + cal_.counter_ppm * 1e-6) + phase);
         if (g >= 1.0 && g < 2147483647.0 && periods < 4e9) {
             count = static_cast<uint32_t>(periods) + 1;
             gate = static_cast<uint32_t>(g);

@@ -82,16 +82,7 @@ void Virtual_Instrument::Search_Trigger(int64_t limit_tick) {
             a.triggered = true;
             a.rec_start_tick = t - int64_t{a.trig_idx} * d;
             a.ready_ns = Ticks_To_Ns(a.rec_start_tick + int64_t{s.m} * d);
-            if (s.ext_src) {
-                // Locate the edge to the 10 ns clock for the fine time.
-                int64_t lo_t = t - d, hi_t = t;
-                const bool want = !s.falling;
-                while (hi_t - lo_t > 1) {
-                    const int64_t mid = lo_t + (hi_t - lo_t) / 2;
-                    (a.sig.Ext_Level(mid) == want ? hi_t : lo_t) = mid;
-                }
-                a.tdc_fine = a.sig.Ext_Fine(hi_t, s.falling);
-            }
+            if (s.ext_src) a.tdc_fine = a.sig.Ext_Fine(ext_edges_++, s.falling);
             return;
         }
         ++a.next_pt;

@@ -11,7 +11,6 @@ constexpr uint64_t Phase_Mask = (uint64_t{1} << 40) - 1;
 constexpr double Phase_Scale = 1.0 / 1099511627776.0;  // 2^-40
 constexpr uint64_t Mod_Mask = (uint64_t{1} << 30) - 1;
 constexpr double Mod_Scale = 1.0 / 1073741824.0;       // 2^-30
-constexpr double Noise_Codes = 0.8;                     // half-width of the input noise
 constexpr double Volts_Per_Ampl_Step = 0.008;
 constexpr double Ticks_Per_Second = 1e8;
 
@@ -106,8 +105,8 @@ Signal_Model::Signal_Model(const Signal_Setup& s, const Device_Calibration& cal,
                 umax = std::max(umax, u);
             }
             const size_t i = static_cast<size_t>(b);
-            bin_lo_[i] = To_Code(Volts_To_Code(ampl_ * umin) - Noise_Codes);
-            bin_hi_[i] = To_Code(Volts_To_Code(ampl_ * umax) + Noise_Codes);
+            bin_lo_[i] = To_Code(Volts_To_Code(ampl_ * umin) - cal_.noise_codes);
+            bin_hi_[i] = To_Code(Volts_To_Code(ampl_ * umax) + cal_.noise_codes);
             bin_level_[i] = static_cast<int8_t>(umin > 0.0 ? 1 : umax <= 0.0 ? 0 : -1);
         }
     }
@@ -198,7 +197,7 @@ double Signal_Model::Noise(int64_t t) const {
     const uint64_t h = Mix64(seed_ ^ (static_cast<uint64_t>(t) * 0x9E3779B97F4A7C15ull));
     const double u1 = static_cast<double>(h & 0xFFFFFFFFu) * (1.0 / 4294967296.0);
     const double u2 = static_cast<double>(h >> 32) * (1.0 / 4294967296.0);
-    return (u1 + u2 - 1.0) * Noise_Codes;
+    return (u1 + u2 - 1.0) * cal_.noise_codes;
 }
 
 uint8_t Signal_Model::Code(int64_t t) const { return To_Code(Volts_To_Code(Gen_Volts(t)) + Noise(t)); }
@@ -258,8 +257,8 @@ void Signal_Model::Code_Bounds(uint8_t& lo, uint8_t& hi) const {
             break;
         default: vmax = ampl_; vmin = -ampl_; break;
     }
-    lo = To_Code(Volts_To_Code(vmin) - Noise_Codes);
-    hi = To_Code(Volts_To_Code(vmax) + Noise_Codes);
+    lo = To_Code(Volts_To_Code(vmin) - cal_.noise_codes);
+    hi = To_Code(Volts_To_Code(vmax) + cal_.noise_codes);
 }
 
 bool Signal_Model::Ext_Toggles() const {
@@ -286,15 +285,9 @@ double Signal_Model::Frequency_Hz() const {
     return 0.0;
 }
 
-int Signal_Model::Ext_Fine(int64_t t, bool falling) const {
-    const double v0 = Gen_Volts(t - 1), v1 = Gen_Volts(t);
-    double f;  // where the edge lies between t - 1 and t, 0..1
-    const bool smooth = base_ == 0 && kind_ != Gen_Kind::Pulse && kind_ != Gen_Kind::Noise;
-    if (smooth && v0 != v1) {
-        f = std::clamp(v0 / (v0 - v1), 0.0, 1.0);
-    } else {
-        f = Unit(Mix64(seed_ ^ 0x7464630000ull ^ static_cast<uint64_t>(t)));
-    }
+int Signal_Model::Ext_Fine(uint64_t edge_index, bool falling) const {
+    constexpr uint64_t Drift_Frames = 40;
+    const double f = (static_cast<double>(edge_index % Drift_Frames) + 0.5) / Drift_Frames;
     const int steps = falling ? cal_.tdc_fall_steps : cal_.tdc_rise_steps;
     const int fine = static_cast<int>(std::floor((1.0 - f) * steps + 0.5));
     return std::clamp(fine, 0, 31);

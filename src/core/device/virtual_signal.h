@@ -17,13 +17,22 @@ namespace tovan {
 // are where this device's zero level lies, in sixteenths of an ADC code,
 // at offset DAC codes 1360 and 3040; `input_offset` is the input
 // amplifier's offset in sixteenths of a code at 50 mV/div. TDC steps are
-// the true fine-time steps per 10 ns of this device.
+// the true fine-time steps per 10 ns of this device; the stored values are
+// what its controller memory holds when it comes (the factory's), until a
+// configuration block writes new ones. The frequency counter's time base
+// runs `counter_ppm` fast: its gate counts that many more ticks per
+// million, so readings come out low by that much. The input adds noise of
+// up to `noise_codes` either way.
 struct Device_Calibration {
     int32_t z_p1 = 3296;
     int32_t z_p2 = 688;
     int32_t input_offset = 37;
     int32_t tdc_rise_steps = 21;
     int32_t tdc_fall_steps = 23;
+    int32_t tdc_rise_stored = 21;
+    int32_t tdc_fall_stored = 23;
+    double counter_ppm = 7.4;
+    double noise_codes = 0.8;  // half-width of the input noise in ADC codes
     double supply_volts = 5.02;
     uint8_t fpga_version = 23;
     uint8_t firmware_version = 12;
@@ -83,9 +92,10 @@ public:
     // frequency meter sees it.
     double Frequency_Hz() const;
 
-    // Fine time of an external-trigger edge that lies between ticks t - 1
-    // and t: the time from the edge to tick t in TDC steps (0..31).
-    int Ext_Fine(int64_t t, bool falling) const;
+    // Fine time of the `edge_index`-th external-trigger edge that started a
+    // frame: the time from the edge to the next tick in TDC steps (0..31).
+    // The edge falls (edge_index mod 40 + 1/2) / 40 of a tick after a tick.
+    int Ext_Fine(uint64_t edge_index, bool falling) const;
 
     // Zero level of the input in ADC codes for the current range and DAC.
     double Zero_Code() const { return zero_code_; }

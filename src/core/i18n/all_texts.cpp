@@ -1,5 +1,6 @@
 #include "i18n/all_texts.h"
 
+#include "i18n/calibration_texts.h"
 #include "i18n/captions.h"
 #include "i18n/cli_texts.h"
 #include "i18n/dialog_texts.h"
@@ -240,6 +241,27 @@ std::vector<Named_Text> All_Text_Pairs() {
     TOVAN_TEXT(file_text, Not_A_Folder);
     TOVAN_TEXT(file_text, IO_Error);
     TOVAN_TEXT(file_text, System_Error);
+    // calibration_texts.h
+    TOVAN_TEXT(calib_text, Start);
+    TOVAN_TEXT(calib_text, Cancel);
+    TOVAN_TEXT(calib_text, OK);
+    TOVAN_TEXT(calib_text, Running);
+    TOVAN_TEXT(calib_text, Done);
+    TOVAN_TEXT(calib_text, Failed);
+    TOVAN_TEXT(calib_text, Unknown);
+    TOVAN_TEXT(calib_text, Zero_Window);
+    TOVAN_TEXT(calib_text, Zero_Info);
+    TOVAN_TEXT(calib_text, Zero_Point1);
+    TOVAN_TEXT(calib_text, Zero_Point2);
+    TOVAN_TEXT(calib_text, Zero_Offset);
+    TOVAN_TEXT(calib_text, TDC_Window);
+    TOVAN_TEXT(calib_text, TDC_Info);
+    TOVAN_TEXT(calib_text, TDC_Rise);
+    TOVAN_TEXT(calib_text, TDC_Fall);
+    TOVAN_TEXT(calib_text, TDC_Step);
+    TOVAN_TEXT(calib_text, TDC_Unit);
+    TOVAN_TEXT(calib_text, Time_Window);
+    TOVAN_TEXT(calib_text, Time_PPM);
 #undef TOVAN_TOP_TEXTS
 #undef TOVAN_TOP_TEXT
 #undef TOVAN_TEXTS

@@ -147,6 +147,22 @@ void Session::Wait_Passes(uint64_t n) {
     }
 }
 
+void Session::Wait_Until(const std::function<bool()>& done, bool user_input) {
+    const auto& hook = user_input && hooks_.wait_until_input ? hooks_.wait_until_input : hooks_.wait_until;
+    waiters_.fetch_add(1);
+    if (hook) {
+        hook([&] {
+            if (done()) return true;
+            std::lock_guard lock(pass_m_);
+            return !thread_running_;
+        });
+    } else {
+        std::unique_lock lock(pass_m_);
+        pass_cv_.wait(lock, [&] { return !thread_running_ || done(); });
+    }
+    waiters_.fetch_sub(1);
+}
+
 void Session::Stop_And_Wait() {
     Scope_Settings& s = inst_->Settings;
     const bool was_pressed = s.Run || s.Sngl;

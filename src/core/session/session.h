@@ -52,6 +52,9 @@ struct Session_Hooks : Device_Session::Hooks {
     // redraw hand-off (the window runs its event loop). Empty: a plain wait,
     // right where the redraw is a plain call on the acquisition thread.
     std::function<void(const std::function<bool()>& done)> wait_until;
+    // The same wait for a modal dialog in front of the window: the user's
+    // input reaches the dialog meanwhile (its Cancel). Empty: wait_until.
+    std::function<void(const std::function<bool()>& done)> wait_until_input;
     // Acquisition thread, after a pass while a wait_until runs: look again.
     std::function<void()> wake;
 };
@@ -135,6 +138,11 @@ public:
     // Returns after the acquisition thread has completed `n` more passes
     // (at once when it does not run).
     void Wait_Passes(uint64_t n);
+    // Returns once `done` holds, looking again after every pass of the
+    // acquisition thread (or at once, when it does not run), while the
+    // redraw hand-off is served; with `user_input` a modal dialog takes the
+    // user's input meanwhile. `done` must not wait itself.
+    void Wait_Until(const std::function<bool()>& done, bool user_input);
 
 private:
     void Pass_Done();

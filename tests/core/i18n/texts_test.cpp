@@ -38,7 +38,9 @@ const std::set<std::string> Same_In_Both = {
     "F2 = ", "1/dT = ", "V", "F", "dF", "dV", "F1", "F2", "Fsmpl = ", "Smpl = ", "Smpl = 2 x ", "Div = ", "FPS = ",
     " (Lost = ", "Vcc = ", "ERR_CRC_PS = ", "   Fmod ", "Dev ", "K ", "Noise (uniform spectrum 0..10 MHz)",
     // Export of a comma-separated table.
-    "CSV..."};
+    "CSV...",
+    // Calibration dialogs: values lines and units.
+    "...", "Point1 = ", "      Point2 = ", "      Offset = ", "10/", " nS", "PPM = "};
 
 // Russian texts that are a name alone (the English one says more).
 const std::set<std::string> Name_In_Russian = {"Tovan1"};

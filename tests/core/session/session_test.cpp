@@ -301,5 +301,19 @@ TEST(Session_Frame, WithFrameSeesWhatTheMutableVariantWrote) {
     EXPECT_EQ(seen, (std::tuple{7, 2, 495}));
 }
 
+// A wait on a condition looks again after each pass of the thread, and
+// does not outlive the thread.
+TEST(Session_Wait, UntilAConditionLooksAfterEachPassAndEndsWithTheThread) {
+    Virtual_Session v;
+    std::atomic<int> looks{0};
+    v.s->Wait_Until([&] { return ++looks >= 3; }, true);
+    EXPECT_EQ(looks.load(), 3);
+
+    v.s->Shutdown();
+    bool ended = false;
+    v.s->Wait_Until([&] { return ended; }, false);  // never holds: the stop ends it
+    EXPECT_FALSE(ended);
+}
+
 }  // namespace
 }  // namespace tovan

@@ -109,6 +109,7 @@ int main(int argc, char** argv) {
     // written, window closed), once open modal boxes have given way.
     bool exiting = false;
     int modal_tries = 0;
+    int busy_tries = 0;
     std::function<void()> exit_now = [&] {
         if (exiting) return;
         if (QWidget* modal = QApplication::activeModalWidget(); modal && modal_tries < 50) {
@@ -119,6 +120,15 @@ int main(int argc, char** argv) {
                 modal->close();
             // Again once the box's own event loop has returned.
             QTimer::singleShot(0, &qapp, [&] { exit_now(); });
+            return;
+        }
+        // A command is under way outside a modal box (the link supervision
+        // waiting for the device, a file being loaded): end after it, so that
+        // nothing it does afterwards reopens the link or touches a stopped
+        // session.
+        if (app.Window().Busy() && busy_tries < 500) {
+            ++busy_tries;
+            QTimer::singleShot(20, &qapp, [&] { exit_now(); });
             return;
         }
         exiting = true;
@@ -144,6 +154,7 @@ int main(int argc, char** argv) {
     QObject::connect(&qapp, &QCoreApplication::aboutToQuit, &qapp, [&] {
         if (!app.Window().isVisible()) return;
         modal_tries = 50;
+        busy_tries = 500;
         exit_now();
     });
 

@@ -1,6 +1,7 @@
 #include "gui/display_area.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include "gui/main_window.h"
@@ -19,11 +20,21 @@ Display_Area::Display_Area(QWidget* parent, Main_Window_Hooks& hooks, Scope_Sett
     setMouseTracking(true);
 }
 
-void Display_Area::paintEvent(QPaintEvent*) {
+void Display_Area::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    p.fillRect(rect(), From_BGR(s_.Colors.Background));
     const QImage* img = hooks_.screen_image ? hooks_.screen_image() : nullptr;
-    if (img && !img->isNull()) p.drawImage(QPoint(0, 0), *img);
+    // The picture covers the area (it follows its size); only what it does
+    // not cover is filled.
+    QRegion bare = e->region();
+    if (img && !img->isNull()) {
+        const QRect pic(QPoint(0, 0), img->size());
+        for (const QRect& r : e->region()) {
+            const QRect part = r & pic;
+            if (!part.isEmpty()) p.drawImage(part.topLeft(), *img, part);
+        }
+        bare -= pic;
+    }
+    for (const QRect& r : bare) p.fillRect(r, From_BGR(s_.Colors.Background));
 }
 
 void Display_Area::resizeEvent(QResizeEvent*) {

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include "gui/main_window.h"
 
@@ -18,9 +19,41 @@ Display_Area::Display_Area(QWidget* parent, Main_Window_Hooks& hooks, Scope_Sett
     setObjectName(QStringLiteral("Image_M"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    clock_.start();
+    present_timer_.setSingleShot(true);
+    present_timer_.setTimerType(Qt::PreciseTimer);
+    connect(&present_timer_, &QTimer::timeout, this, [this] { update(); });
+}
+
+int64_t Display_Area::Present_Period_ns() const {
+    if (period_override_.count() > 0) return period_override_.count();
+    const QScreen* sc = screen();
+    const double hz = sc ? sc->refreshRate() : 0.0;
+    // A screen that reports nothing sensible counts as 60 Hz.
+    return static_cast<int64_t>(1e9 / (hz >= 1 && hz <= 1000 ? hz : 60.0));
+}
+
+void Display_Area::Set_Present_Period(std::chrono::nanoseconds period) {
+    period_override_ = period;
+    if (present_timer_.isActive()) {
+        present_timer_.stop();
+        Present();  // due again under the new period
+    }
+}
+
+void Display_Area::Present() {
+    if (present_timer_.isActive()) return;  // the latest picture goes out when it fires
+    const int64_t wait = pacer_.Wait_ns(clock_.nsecsElapsed(), Present_Period_ns());
+    if (wait == 0) {
+        update();
+    } else {
+        present_timer_.start(static_cast<int>((wait + 999999) / 1000000));
+    }
 }
 
 void Display_Area::paintEvent(QPaintEvent* e) {
+    pacer_.Presented(clock_.nsecsElapsed());
+    ++presented_;
     QPainter p(this);
     const QImage* img = hooks_.screen_image ? hooks_.screen_image() : nullptr;
     // The picture covers the area (it follows its size); only what it does

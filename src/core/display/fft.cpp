@@ -113,11 +113,15 @@ void FFT_Analyser::Analyse(int size_index, int window, int scale, const Frame_In
     double sum = 0;
     if (r.Ring_Flag != 1) {
         // Time order: entries 0..n-1, all inside the arrays (n <= 8192).
+        // Each value is an integer below 2^33 and n at most 2^13, so the
+        // integer sum is exact and equals the sum taken in doubles.
+        int64_t isum = 0;
         for (int i = 0; i < n; ++i) {
-            const double v = a[i] != No_Sample ? double(a[i]) - r.Frame_Zero : 0.0;
-            x[i] = v;
-            sum += v;
+            const int64_t v = a[i] != No_Sample ? int64_t{a[i]} - r.Frame_Zero : 0;
+            x[i] = static_cast<double>(v);
+            isum += v;
         }
+        sum = static_cast<double>(isum);
     }
     for (int i = 0; i < n && r.Ring_Flag == 1; ++i) {
         int64_t idx = i;
@@ -176,9 +180,11 @@ void FFT_Analyser::Analyse(int size_index, int window, int scale, const Frame_In
     double pmax = 0;
     int v = 0;
     int32_t* out = out_.data();
+    // Below this power the value is under 0.5 with a wide margin: 0.
+    const double floor_p = std::pow(10.0, (0.5 - base) / 32) * (1 - 1e-9);
     for (int i = 0; i < half; ++i) {
         const double P = pw[i];
-        out[i] = P == 0 ? 0 : Level_Code(P, base);
+        out[i] = P < floor_p ? 0 : Level_Code(P, base);
         if (P > pmax) {
             pmax = P;
             v = i;

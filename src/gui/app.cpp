@@ -211,7 +211,7 @@ void App::Sync_Draw() {
         in.Vcc_10mV = status.Vcc_10mV;
         in.Vcc_Present = status.Vcc_Present;
         if (!screen_.isNull()) {
-            Image_Canvas canvas(screen_);
+            Image_Canvas canvas(screen_, &canvas_cache_);
             r = renderer_.Draw_Screen(canvas, main, bg, inst.Settings, inst.Params, in);
         }
         // Both under the data lock, as the decoder writes them.
@@ -236,7 +236,7 @@ void App::Display_Resized(QSize size) {
     if (size.width() <= 0 || size.height() <= 0) return;
     Instrument& inst = Inst();
     renderer_.Layout(size.width(), size.height());
-    screen_ = QImage(size, QImage::Format_RGB32);
+    screen_ = Make_Screen_Image(size.width(), size.height());
     screen_.fill(From_BGR(inst.Settings.Colors.Background));
     inst.State.Redraw_Request.store(true);
     inst.State.Rx_Event.Set();

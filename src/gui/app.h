@@ -12,6 +12,7 @@
 #include <string>
 
 #include "background/bg_service.h"
+#include "display/canvas.h"
 #include "display/screen.h"
 #include "files/files_service.h"
 #include "gui/draw_handoff.h"
@@ -81,6 +82,7 @@ private:
     Qt_Prompts qt_prompts_;
     Prompts* prompts_;
     Screen_Renderer renderer_;
+    Canvas_Cache canvas_cache_;  // fonts of the screen texts, kept between redraws
     QImage screen_;
     std::unique_ptr<Draw_Handoff> handoff_;
     std::unique_ptr<tovan::Session> session_;

@@ -745,7 +745,7 @@ void Main_Window::Place_Generator_Labels() {
 
 void Main_Window::After_Redraw() {
     if (inst_.Take_Single_Release()) Sync_Controls();
-    image_m_->update();
+    image_m_->Present();
 }
 
 void Main_Window::First_Activation() {

@@ -8,15 +8,78 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 
 namespace tovan {
 
-Image_Canvas::Image_Canvas(QImage& image) : image_(image) {
+namespace {
+
+constexpr std::align_val_t Row_Align{64};
+
+void Free_Screen_Image(void* mem) { ::operator delete(mem, Row_Align); }
+
+// Fills n pixels from p on. Blocks of eight pixels are copied from a
+// register-sized pattern, which every compiler turns into vector stores
+// (a plain loop stays scalar at the usual optimisation level).
+void Fill_Pixels(uint32_t* p, ptrdiff_t n, uint32_t argb) {
+    uint32_t block[8];
+    for (uint32_t& b : block) b = argb;
+    while (n >= 8) {
+        std::memcpy(p, block, sizeof block);
+        p += 8;
+        n -= 8;
+    }
+    if (n >= 4) {
+        std::memcpy(p, block, 4 * sizeof(uint32_t));
+        p += 4;
+        n -= 4;
+    }
+    while (n-- > 0) *p++ = argb;
+}
+
+}  // namespace
+
+QImage Make_Screen_Image(int width, int height) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    qsizetype stride = (qsizetype{width} * 4 + 63) / 64 * 64;
+    if (stride % 512 == 0) stride += 64;
+    void* mem = ::operator new(static_cast<size_t>(stride) * static_cast<size_t>(height), Row_Align);
+    return QImage(static_cast<uchar*>(mem), width, height, stride, QImage::Format_RGB32, Free_Screen_Image, mem);
+}
+
+const Canvas_Cache::Font_Entry& Canvas_Cache::Font(const char* face, int height) {
+    auto key = std::make_pair(std::string(face), height);
+    auto it = fonts_.find(key);
+    if (it == fonts_.end()) {
+        const QFont f = Image_Canvas::Make_Font(face, height);
+        const QFontMetrics fm(f);
+        it = fonts_.emplace(std::move(key), Font_Entry{f, fm, fm.ascent(), fm.height()}).first;
+    }
+    return it->second;
+}
+
+Image_Canvas::Image_Canvas(QImage& image, Canvas_Cache* cache)
+    : image_(image), cache_(cache ? cache : &own_cache_) {
     if (image_.format() != QImage::Format_RGB32) image_ = image_.convertToFormat(QImage::Format_RGB32);
     bits_ = image_.bits();
     stride_ = image_.bytesPerLine();
     w_ = image_.width();
     h_ = image_.height();
+}
+
+Image_Canvas::~Image_Canvas() {
+    if (painter_.isActive()) painter_.end();
+}
+
+QPainter& Image_Canvas::Painter() {
+    if (!painter_.isActive()) {
+        painter_.begin(&image_);
+        painter_.setRenderHint(QPainter::Antialiasing, false);
+        painter_.setRenderHint(QPainter::TextAntialiasing, false);
+    }
+    return painter_;
 }
 
 // Bresenham: along the major axis one pixel per step; the minor offset of
@@ -98,7 +161,7 @@ void Image_Canvas::Span(int y, int x0, int x1, uint32_t argb) {
     x1 = std::min(x1, w_);
     if (x0 >= x1) return;
     uint32_t* row = reinterpret_cast<uint32_t*>(bits_ + static_cast<ptrdiff_t>(y) * stride_);
-    std::fill(row + x0, row + x1, argb);
+    Fill_Pixels(row + x0, x1 - x0, argb);
 }
 
 void Image_Canvas::Fill_Rect(int left, int top, int right, int bottom, uint32_t brush) {
@@ -142,8 +205,7 @@ void Image_Canvas::Polygon(const Canvas_Point* pts, int count, uint32_t pen, uin
 
 void Image_Canvas::Ellipse(int left, int top, int right, int bottom, uint32_t pen, uint32_t brush) {
     if (right - left < 2 || bottom - top < 2) return;
-    QPainter p(&image_);
-    p.setRenderHint(QPainter::Antialiasing, false);
+    QPainter& p = Painter();
     p.setPen(QPen(QColor::fromRgb(To_Argb(pen)), 0));
     p.setBrush(QColor::fromRgb(To_Argb(brush)));
     // Aliased outlines cover width + 1 pixels: left..right-1.
@@ -163,18 +225,13 @@ QFont Image_Canvas::Make_Font(const char* font, int height) {
 void Image_Canvas::Text(int x, int y, const std::string& text, const char* font, int height, uint32_t color,
                         bool opaque, uint32_t bg) {
     if (text.empty() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
-    auto key = std::make_pair(std::string(font), height);
-    auto it = fonts_.find(key);
-    if (it == fonts_.end()) it = fonts_.emplace(key, Make_Font(font, height)).first;
-    const QFont& f = it->second;
+    const Canvas_Cache::Font_Entry& f = cache_->Font(font, height);
     const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    QFontMetrics fm(f);
-    if (opaque) Fill_Rect(x, y, x + fm.horizontalAdvance(s), y + fm.height(), bg);
-    QPainter p(&image_);
-    p.setRenderHint(QPainter::TextAntialiasing, false);
-    p.setFont(f);
+    if (opaque) Fill_Rect(x, y, x + f.metrics.horizontalAdvance(s), y + f.height, bg);
+    QPainter& p = Painter();
+    p.setFont(f.font);
     p.setPen(QColor::fromRgb(To_Argb(color)));
-    p.drawText(QPoint(x, y + fm.ascent()), s);
+    p.drawText(QPoint(x, y + f.ascent), s);
 }
 
 // --- Recording_Canvas ---------------------------------------------------

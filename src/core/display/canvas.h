@@ -11,7 +11,9 @@
 // Image_Canvas rasterises into a QImage; Recording_Canvas only logs the
 // calls, so that tests can read texts and positions.
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 
 #include <cstdint>
 #include <map>
@@ -53,10 +55,38 @@ inline uint32_t To_Argb(uint32_t c) {
     return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
 
+// An RGB32 image for repeated drawing: rows start on 64-byte boundaries
+// and the row stride is never a multiple of 512 bytes, so that the pixels
+// of one column do not all fall into the same few cache sets (widths such
+// as 1280 or 2560 would otherwise make vertical runs several times
+// slower).
+QImage Make_Screen_Image(int width, int height);
+
+// What an Image_Canvas keeps from one screen to the next: the fonts it
+// resolved and their metrics. Use one per thread.
+class Canvas_Cache {
+public:
+    struct Font_Entry {
+        QFont font;
+        QFontMetrics metrics;
+        int ascent;
+        int height;
+    };
+    const Font_Entry& Font(const char* face, int height);
+
+private:
+    std::map<std::pair<std::string, int>, Font_Entry> fonts_;
+};
+
 class Image_Canvas final : public Canvas {
 public:
     // The image is converted to Format_RGB32 when it has another format.
-    explicit Image_Canvas(QImage& image);
+    // cache: fonts kept between canvases (optional; the canvas keeps its
+    // own otherwise).
+    explicit Image_Canvas(QImage& image, Canvas_Cache* cache = nullptr);
+    ~Image_Canvas() override;
+    Image_Canvas(const Image_Canvas&) = delete;
+    Image_Canvas& operator=(const Image_Canvas&) = delete;
 
     int Width() const override { return image_.width(); }
     int Height() const override { return image_.height(); }
@@ -78,12 +108,17 @@ private:
             reinterpret_cast<uint32_t*>(bits_ + static_cast<ptrdiff_t>(y) * stride_)[x] = argb;
     }
     void Span(int y, int x0, int x1, uint32_t argb);  // x0..x1-1
+    // One painter for all texts and ellipses of this canvas, begun on
+    // first use and ended with the canvas.
+    QPainter& Painter();
 
     QImage& image_;
     uchar* bits_ = nullptr;
     qsizetype stride_ = 0;
     int w_ = 0, h_ = 0;
-    std::map<std::pair<std::string, int>, QFont> fonts_;
+    Canvas_Cache own_cache_;
+    Canvas_Cache* cache_;
+    QPainter painter_;
 };
 
 // Logs every call. Polylines arrive as their lines.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "common/numeric.h"
 
@@ -48,6 +49,46 @@ double FFT_Level_Ref(int32_t frame_uv_div, int scale) {
     return g;
 }
 
+namespace {
+
+inline int32_t Level_Code(double p, double base) {
+    // 32 log10 p from the exponent and a short series for the logarithm of
+    // the mantissa m in [1/sqrt 2, sqrt 2): ln m = 2 atanh t with
+    // t = (m - 1) / (m + 1), |t| < 0.172; the series to t^9 is within 1e-9
+    // of ln m, so the value is within 1e-7 of the exact one. Only a value
+    // that close to a rounding step, or p outside the normal range, takes
+    // the exact path.
+    constexpr double Min_Normal = 2.2250738585072014e-308;
+    constexpr double Max_Finite = 1.7976931348623157e308;
+    if (p >= Min_Normal && p <= Max_Finite) {
+        uint64_t bits;
+        std::memcpy(&bits, &p, sizeof bits);
+        int e = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
+        bits = (bits & 0x000FFFFFFFFFFFFFull) | 0x3FF0000000000000ull;  // m in [1, 2)
+        double m;
+        std::memcpy(&m, &bits, sizeof m);
+        if (m > 1.4142135623730951) {
+            m *= 0.5;
+            ++e;
+        }
+        const double t = (m - 1) / (m + 1), t2 = t * t;
+        const double ln_m = 2 * t * (1 + t2 * (1.0 / 3 + t2 * (1.0 / 5 + t2 * (1.0 / 7 + t2 * (1.0 / 9)))));
+        // 32 / ln 10 and 32 log10 2
+        const double v = 13.897423420904056 * ln_m + 9.632959861247398 * e + base;
+        if (v < 0.4999) return 0;
+        if (v < 1e9) {
+            const double r = std::floor(v + 0.5);
+            const double d = v + 0.5 - r;
+            if (d > 1e-6 && d < 1 - 1e-6) return static_cast<int32_t>(r);
+        }
+    }
+    return std::max<int32_t>(0, Round_Half_I32(32 * std::log10(p) + base));
+}
+
+}  // namespace
+
+int32_t FFT_Level_Code(double p, double base) { return Level_Code(p, base); }
+
 FFT_Analyser::FFT_Analyser() : plans_(std::make_unique<Plans>()), out_(Smpl_Buf_Size, No_Sample) {}
 FFT_Analyser::~FFT_Analyser() = default;
 
@@ -55,18 +96,34 @@ void FFT_Analyser::Analyse(int size_index, int window, int scale, const Frame_In
     N = FFT_Points(size_index);
     window = std::clamp(window, 0, 2);
     const int n = static_cast<int>(std::clamp<int64_t>(r.Smpl_Count, 0, N));
-    std::fill(out_.begin(), out_.end(), No_Sample);
+    // Every path below writes the first N/2 entries; the rest hold
+    // No_Sample, so only those written by a larger transform are reset.
+    const int half = N / 2;
+    if (written_ > half) std::fill(out_.begin() + half, out_.begin() + written_, No_Sample);
+    written_ = half;
     Valid = false;
     Peak_dB = 0;
     Peak_Rel = 0;
     Plans::One& plan = plans_->Get(N);
     double* x = plan.in;
-    std::fill(x, x + N, 0.0);
+    std::fill(x + n, x + N, 0.0);  // zero padding; the samples are written below
 
     // Samples relative to the zero code; a ring frame newest first. An
     // entry outside the arrays or empty counts as the zero level.
     double sum = 0;
-    for (int i = 0; i < n; ++i) {
+    if (r.Ring_Flag != 1) {
+        // Time order: entries 0..n-1, all inside the arrays (n <= 8192).
+        // Each value is an integer below 2^33 and n at most 2^13, so the
+        // integer sum is exact and equals the sum taken in doubles.
+        int64_t isum = 0;
+        for (int i = 0; i < n; ++i) {
+            const int64_t v = a[i] != No_Sample ? int64_t{a[i]} - r.Frame_Zero : 0;
+            x[i] = static_cast<double>(v);
+            isum += v;
+        }
+        sum = static_cast<double>(isum);
+    }
+    for (int i = 0; i < n && r.Ring_Flag == 1; ++i) {
         int64_t idx = i;
         if (r.Ring_Flag == 1) {
             idx = int64_t{r.Ring_Pos} - 1 - i;
@@ -85,7 +142,7 @@ void FFT_Analyser::Analyse(int size_index, int window, int scale, const Frame_In
             break;
         }
     if (n < 2 || !std::isfinite(g)) {
-        for (int i = 0; i < N / 2; ++i) out_[static_cast<size_t>(i)] = 0;
+        std::fill(out_.begin(), out_.begin() + half, 0);
         return;
     }
     const double mean = sum / n;
@@ -114,16 +171,20 @@ void FFT_Analyser::Analyse(int size_index, int window, int scale, const Frame_In
 
     const double S = g + 10 * std::log10(2.0) - 20 * std::log10(std::fabs(wsum)) - 20 * std::log10(90.50966799187808);
     const double base = (S + 80 - Top_dB) * 32 * 0.1;
-    const int half = N / 2;
-    power_.assign(static_cast<size_t>(half), 0.0);
-    double pmax = 0;
-    int v = 0;
+    power_.resize(static_cast<size_t>(half));
+    double* pw = power_.data();
     for (int i = 0; i < half; ++i) {
         const double re = plan.out[i][0], im = plan.out[i][1];
-        const double P = re * re + im * im;
-        power_[static_cast<size_t>(i)] = P;
-        out_[static_cast<size_t>(i)] =
-            P == 0 ? 0 : std::max<int32_t>(0, Round_Half_I32(32 * std::log10(P) + base));
+        pw[i] = re * re + im * im;
+    }
+    double pmax = 0;
+    int v = 0;
+    int32_t* out = out_.data();
+    // Below this power the value is under 0.5 with a wide margin: 0.
+    const double floor_p = std::pow(10.0, (0.5 - base) / 32) * (1 - 1e-9);
+    for (int i = 0; i < half; ++i) {
+        const double P = pw[i];
+        out[i] = P < floor_p ? 0 : Level_Code(P, base);
         if (P > pmax) {
             pmax = P;
             v = i;

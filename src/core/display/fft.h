@@ -18,6 +18,10 @@ int FFT_Points(int size_index);
 // the unit of the scale (dBV, dBm into 600 or 50 ohm).
 double FFT_Level_Ref(int32_t frame_uv_div, int scale);
 
+// Plot value of a bin of power p > 0: max(0, Round_Half(32 log10 p + base)),
+// computed without a logarithm call where the result is certain.
+int32_t FFT_Level_Code(double p, double base);
+
 // Runs the transform (FFTW, one plan per size made on first use and kept)
 // and keeps the plot values and the peak results of the last analysis.
 class FFT_Analyser {
@@ -43,6 +47,7 @@ private:
     struct Plans;
     std::unique_ptr<Plans> plans_;
     std::vector<int32_t> out_;
+    int written_ = Smpl_Buf_Size;  // out_ entries from here on hold No_Sample
     std::vector<double> power_;
     std::vector<double> win_;  // window coefficients of the last analysis
     double win_sum_ = 0;

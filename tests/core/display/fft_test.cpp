@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <complex>
+#include <limits>
 #include <vector>
 
+#include "common/numeric.h"
 #include "display_test_util.h"
 
 namespace tovan {
@@ -165,6 +167,49 @@ TEST_F(FFT_Test, HostileRecordsStayInsideTheArrays) {
         fft.Analyse(3, Win_Rectangular, 2, fr.Info, fr.Smpl_Buf_A.data());
         EXPECT_GE(fft.Top_dB, -120);
         EXPECT_LE(fft.Top_dB, 120);
+    }
+}
+
+// The plot value equals max(0, Round_Half(32 log10 p + base)) for powers
+// across the whole range, including those that fall exactly on, or one
+// step beside, a rounding boundary.
+TEST(FFT_Level, MatchesTheLogarithmEverywhere) {
+    const auto exact = [](double p, double base) {
+        return std::max<int32_t>(0, Round_Half_I32(32 * std::log10(p) + base));
+    };
+    const double bases[] = {-300.0, -41.37, -0.5, 0.0, 0.5, 12.25, 97.6, 1e10};
+    for (const double base : bases) {
+        for (double e = -320; e <= 308; e += 0.0137) {
+            const double p = std::pow(10.0, e);
+            if (!(p > 0) || !std::isfinite(p)) continue;
+            ASSERT_EQ(FFT_Level_Code(p, base), exact(p, base)) << "p=" << p << " base=" << base;
+        }
+        for (int k = 0; k <= 600; ++k) {
+            const double at = std::pow(10.0, (k - 0.5 - base) / 32);
+            if (!(at > 0) || !std::isfinite(at)) continue;
+            for (const double p : {std::nextafter(at, 0.0), at, std::nextafter(at, 1e308)})
+                ASSERT_EQ(FFT_Level_Code(p, base), exact(p, base)) << "k=" << k << " base=" << base;
+        }
+    }
+    EXPECT_EQ(FFT_Level_Code(std::numeric_limits<double>::infinity(), 0), exact(std::numeric_limits<double>::infinity(), 0));
+    EXPECT_EQ(FFT_Level_Code(1e300, std::numeric_limits<double>::quiet_NaN()), 0);
+}
+
+// Entries past the spectrum hold No_Sample after every analysis, whatever
+// size the one before had.
+TEST_F(FFT_Test, EntriesPastTheSpectrumAreEmptyAfterASizeChange) {
+    struct Step {
+        int size_index;
+        int points;  // samples in the frame
+    };
+    const Step steps[] = {{3, 8000}, {0, 8000}, {2, 8000}, {3, 1}, {1, 3000}, {3, 3000}, {0, 1}};
+    FFT_Analyser fft;
+    for (const Step& st : steps) {
+        Sine(st.points, 0.05, 1000000);
+        fft.Analyse(st.size_index, Win_Hann, 0, fr.Info, fr.Smpl_Buf_A.data());
+        const int half = FFT_Points(st.size_index) / 2;
+        for (int k = 0; k < half; ++k) ASSERT_NE(fft.Out()[k], No_Sample) << st.size_index << " " << k;
+        for (int k = half; k < Smpl_Buf_Size; ++k) ASSERT_EQ(fft.Out()[k], No_Sample) << st.size_index << " " << k;
     }
 }
 

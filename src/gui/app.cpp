@@ -15,6 +15,7 @@
 #include "display/trace.h"
 #include "gui/features/bg_feature.h"
 #include "gui/features/help_feature.h"
+#include "gui/features/recorder_feature.h"
 #include "gui/single_instance.h"
 #include "i18n/cli_texts.h"
 #include "i18n/file_texts.h"
@@ -70,6 +71,8 @@ App::App(const QStringList& args, App_Env env)
         std::filesystem::is_regular_file(o.ini_path, ec));
     session_ = std::make_unique<tovan::Session>(std::move(o), *prompts_, Make_Session_Hooks());
     bg_service_ = std::make_unique<BG_Service>(*session_, renderer_.State);
+    recorder_ = std::make_unique<tovan::Recorder>(*session_, *prompts_);
+    fm_log_ = std::make_unique<tovan::FM_Log>(*session_, *prompts_);
 }
 
 App::~App() {
@@ -82,6 +85,8 @@ void App::Shutdown() {
     timer1_.stop();
     handoff_->Cancel();
     if (session_) session_->Shutdown();
+    // A recording still running ends with the program, its file complete.
+    if (recorder_) recorder_->Shutdown();
 }
 
 Session_Hooks App::Make_Session_Hooks() {
@@ -143,6 +148,7 @@ void App::Start(Single_Instance* instance) {
     window_ = std::make_unique<Main_Window>(inst, *prompts_, Make_Hooks());
     window_->Add_Feature(std::make_unique<BG_Feature>(*bg_service_));
     window_->Add_Feature(std::make_unique<Help_Feature>(*prompts_, inst.Settings));
+    window_->Add_Feature(std::make_unique<Recorder_Feature>(*recorder_, *fm_log_, inst));
     qt_prompts_.Set_Parent(window_.get());
     qt_prompts_.Set_Language([this] { return Inst().Settings.Russian; });
     inst.State.Redraw_Request.store(true);
@@ -157,12 +163,16 @@ void App::Start(Single_Instance* instance) {
 }
 
 void App::Timer1Timer() {
+    fm_log_->Tick();  // the log's line comes first in each tick
     session_->Timer1Timer();
     window_->Sync_Controls();
 }
 
 void App::Sync_Draw() {
-    if (!window_) return;
+    if (!window_) {
+        recorder_->Hand_Over();
+        return;
+    }
     Instrument& inst = Inst();
     Acq_State& st = inst.State;
     const Link_Supervisor& sup = session_->Supervisor();
@@ -184,8 +194,10 @@ void App::Sync_Draw() {
         }
         // Both under the data lock, as the decoder writes them.
         if (st.Shown_Flag.exchange(false)) st.Frames_Shown.fetch_add(1);
-        st.Rec_Count = 0;  // no recorder file yet: the bytes are not kept
     });
+    // The recorder's bytes of the frames just drawn go to its file (or are
+    // dropped when nothing is recorded).
+    recorder_->Hand_Over();
     if (screen_.isNull()) {
         window_->After_Redraw();
         return;

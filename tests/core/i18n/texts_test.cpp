@@ -36,7 +36,9 @@ const std::set<std::string> Same_In_Both = {
     "/Div", "    p.d.", "Trig. ", " ext.", "     N = ", "Span ", " dBV", " dBm", " dBm (600 ohm)", " dBm (50 ohm)",
     "Vp-p = ", "Vdc = ", "Vp = ", "Fp = ", "Fin = ", "V = ", "F = ", "T = ", "dF = ", "dV = ", "dT = ", "F1 = ",
     "F2 = ", "1/dT = ", "V", "F", "dF", "dV", "F1", "F2", "Fsmpl = ", "Smpl = ", "Smpl = 2 x ", "Div = ", "FPS = ",
-    " (Lost = ", "Vcc = ", "ERR_CRC_PS = ", "   Fmod ", "Dev ", "K ", "Noise (uniform spectrum 0..10 MHz)"};
+    " (Lost = ", "Vcc = ", "ERR_CRC_PS = ", "   Fmod ", "Dev ", "K ", "Noise (uniform spectrum 0..10 MHz)",
+    // The frequency-meter log line.
+    "     Fin = "};
 
 TEST(Text_Pairs, EveryPairHasBothLanguages) {
     const std::vector<Named_Text> all = All_Text_Pairs();

@@ -20,6 +20,7 @@
 #include "gui/features/files_feature.h"
 #include "gui/features/qt_language_feature.h"
 #include "gui/features/help_feature.h"
+#include "gui/features/recorder_feature.h"
 #include "gui/single_instance.h"
 #include "i18n/cli_texts.h"
 #include "i18n/file_texts.h"
@@ -78,6 +79,8 @@ App::App(const QStringList& args, App_Env env)
     Files_Hooks fh;
     fh.screen_image = [this](bool png) { return Encode_Screen_Image(screen_, png); };
     files_ = std::make_unique<Files_Service>(*session_, renderer_.State, *prompts_, std::move(fh));
+    recorder_ = std::make_unique<tovan::Recorder>(*session_, *prompts_);
+    fm_log_ = std::make_unique<tovan::FM_Log>(*session_, *prompts_);
 }
 
 App::~App() {
@@ -90,6 +93,8 @@ void App::Shutdown() {
     timer1_.stop();
     handoff_->Cancel();
     if (session_) session_->Shutdown();
+    // A recording still running ends with the program, its file complete.
+    if (recorder_) recorder_->Shutdown();
 }
 
 Session_Hooks App::Make_Session_Hooks() {
@@ -108,11 +113,10 @@ Session_Hooks App::Make_Session_Hooks() {
     hooks.set_busy = [this](bool busy) {
         if (window_) window_->Set_Busy(busy);
     };
-    // Waits for the acquisition thread serve the redraw hand-off; each pass
-    // of the thread posts an empty call that ends one round of waiting.
-    hooks.wait_until = [](const std::function<bool()>& done) {
-        while (!done())
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+    // Waits on the GUI thread serve the redraw hand-off; each pass of the
+    // thread wakes them to look at their condition again.
+    hooks.wait_until = [this](const std::function<bool()>& done) {
+        handoff_->Wait_Serving(done, QEventLoop::ExcludeUserInputEvents);
     };
     // A modal dialog's wait: the dialog takes the user's input (its Cancel);
     // modality keeps it from the main window.
@@ -121,7 +125,7 @@ Session_Hooks App::Make_Session_Hooks() {
             env_.wait_until_input(done);
             return;
         }
-        while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        handoff_->Wait_Serving(done, QEventLoop::AllEvents);
     };
     hooks.wake = [this] { handoff_->Wake(); };
     return hooks;
@@ -175,6 +179,7 @@ void App::Start(Single_Instance* instance) {
     window_->Add_Feature(std::make_unique<Help_Feature>(*prompts_, inst.Settings));
     window_->Add_Feature(std::make_unique<Dialogs_Feature>(*session_, *prompts_, [this] { Write_Main_Ini(); }));
     window_->Add_Feature(std::make_unique<Calibration_Feature>(*session_, renderer_.State, *prompts_));
+    window_->Add_Feature(std::make_unique<Recorder_Feature>(*recorder_, *fm_log_, inst));
     qt_prompts_.Set_Parent(window_.get());
     qt_prompts_.Set_Language([this] { return Inst().Settings.Russian; });
     inst.State.Redraw_Request.store(true);
@@ -189,12 +194,16 @@ void App::Start(Single_Instance* instance) {
 }
 
 void App::Timer1Timer() {
+    fm_log_->Tick();  // the log's line comes first in each tick
     session_->Timer1Timer();
     window_->Sync_Controls();
 }
 
 void App::Sync_Draw() {
-    if (!window_) return;
+    if (!window_) {
+        recorder_->Hand_Over();
+        return;
+    }
     Instrument& inst = Inst();
     Acq_State& st = inst.State;
     const Link_Supervisor& sup = session_->Supervisor();
@@ -216,8 +225,10 @@ void App::Sync_Draw() {
         }
         // Both under the data lock, as the decoder writes them.
         if (st.Shown_Flag.exchange(false)) st.Frames_Shown.fetch_add(1);
-        st.Rec_Count = 0;  // no recorder file yet: the bytes are not kept
     });
+    // The recorder's bytes of the frames just drawn go to its file (or are
+    // dropped when nothing is recorded).
+    recorder_->Hand_Over();
     if (screen_.isNull()) {
         window_->After_Redraw();
         return;

@@ -18,6 +18,8 @@
 #include "gui/draw_handoff.h"
 #include "gui/main_window.h"
 #include "gui/qt_prompts.h"
+#include "recorder/fm_log.h"
+#include "recorder/recorder.h"
 #include "session/session.h"
 
 namespace tovan {
@@ -64,6 +66,8 @@ public:
     const QImage& Screen() const { return screen_; }
     QTimer& Timer1() { return timer1_; }
     Files_Service& Files() { return *files_; }
+    tovan::Recorder& Recorder() { return *recorder_; }
+    tovan::FM_Log& FM_Log() { return *fm_log_; }
     // What the once-a-second timer runs.
     void Timer1Timer();
 
@@ -88,6 +92,8 @@ private:
     std::unique_ptr<tovan::Session> session_;
     std::unique_ptr<BG_Service> bg_service_;
     std::unique_ptr<Files_Service> files_;
+    std::unique_ptr<tovan::Recorder> recorder_;
+    std::unique_ptr<tovan::FM_Log> fm_log_;
     std::unique_ptr<Main_Window> window_;
     QTimer timer1_;
 };

@@ -112,6 +112,14 @@ TEST_F(Files_Window, CommandsOnlyWhileStopped) {
     EXPECT_EQ(Action("Menu_Open")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
     EXPECT_EQ(Action("Menu_Save_As")->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
     EXPECT_EQ(Action("Menu_CSV")->text(), QStringLiteral("CSV..."));
+    // The File menu's order, separators as "-".
+    std::vector<std::string> order;
+    for (QAction* a : file->actions())
+        order.push_back(a->isSeparator() ? "-" : a->menu() ? a->menu()->objectName().toStdString()
+                                                           : a->objectName().toStdString());
+    EXPECT_EQ(order, (std::vector<std::string>{"Menu_Open", "Menu_Open_Settings", "-", "Menu_Save_As",
+                                               "Menu_Save_Settings_As", "-", "Menu_Export", "Menu_Recorder",
+                                               "Menu_FMLog", "-", "Menu_Exit"}));
     // Captions follow the language.
     Action("Menu_Russian")->trigger();
     EXPECT_EQ(Action("Menu_Open")->text(), QString::fromUtf8("Открыть..."));

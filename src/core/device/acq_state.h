@@ -141,9 +141,16 @@ struct Acq_State {
     mutable std::mutex Data_Mutex;
     std::unique_ptr<Frame_Data> Frame;
     Status_Values Status;
+    // Chart recorder: the new ring bytes of the frames decoded since the
+    // last hand-over to the GUI thread, the ring position up to which they
+    // were taken (-1: none yet), and which ring that position belongs to:
+    // the configuration's sequence number and the ring length. A new
+    // configuration restarts the device's ring at 0.
     std::array<uint8_t, Rec_Buffer_Size> Rec_Buffer{};
     int32_t Rec_Count = 0;
     int32_t Rec_Last_Pos = -1;
+    int32_t Rec_Seq = -1;
+    int32_t Rec_Ring_Len = 0;
 
     // --- acquisition thread only ---------------------------------------------
     Frame_Parser Parser;

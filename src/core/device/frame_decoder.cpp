@@ -125,6 +125,21 @@ bool Frame_Info_Equal(const Frame_Info& a, const Frame_Info& b) {
     return std::memcmp(a.data(), b.data(), sizeof(Frame_Info)) == 0;
 }
 
+// A frame of the configuration before the current one is not shown, but
+// while the chart recorder follows that configuration's ring its new
+// samples are still taken: they were sent before the device restarted its
+// ring with the new configuration, and no later frame holds them.
+void Record_Older_Frame(Acq_State& st, const Status_Block& s) {
+    if (!st.Run_State.load()) return;
+    const Frame_Parser& ps = st.Parser;
+    const bool trig_bits = (s[Stat_Flags] & F_Trig_Bits) != 0;
+    std::lock_guard lock(st.Data_Mutex);
+    if (!st.Rec_Active.load() || st.Rec_Last_Pos < 0 || s[Stat_Seq] != st.Rec_Seq) return;
+    if (ps.data_len != Frame_Data_Length(st.Rec_Ring_Len, trig_bits)) return;
+    Take_Recorder_Bytes(st, ps.data.data(), trig_bits, st.Rec_Ring_Len,
+                        static_cast<uint16_t>(s[Stat_Pos_Word] | s[Stat_Pos_Word + 1] << 8), s[Stat_Seq]);
+}
+
 // The end of a checked frame: the check byte rules, the status values and
 // the run/single handling. False: drop the rest of the read.
 bool Finish_Frame(Acq_State& st, const Device_Params& p, uint8_t check) {
@@ -159,7 +174,10 @@ bool Finish_Frame(Acq_State& st, const Device_Params& p, uint8_t check) {
     Status_Block s;
     for (int i = 0; i < Status_Block_Size; ++i)
         s[i] = static_cast<uint8_t>((ps.status[2 * i] & 0x0F) | (ps.status[2 * i + 1] << 4));
-    if (s[Stat_Seq] != st.Seq_Counter.load()) return true;  // taken with an older configuration
+    if (s[Stat_Seq] != st.Seq_Counter.load()) {  // taken with an older configuration
+        Record_Older_Frame(st, s);
+        return true;
+    }
     ps.grace_frames = 0;
 
     {
@@ -194,6 +212,60 @@ bool Finish_Frame(Acq_State& st, const Device_Params& p, uint8_t check) {
 }
 
 }  // namespace
+
+void Take_Recorder_Bytes(Acq_State& st, const uint8_t* data, bool trig_bits, int32_t n, uint16_t pos_word,
+                         uint8_t seq) {
+    if (!st.Rec_Active.load()) {
+        st.Rec_Count = 0;
+        st.Rec_Last_Pos = -1;
+        st.Rec_Seq = -1;
+        return;
+    }
+    if ((pos_word & Pos_Started) == 0 || n <= 0) return;
+    const int32_t pos = pos_word & Pos_Mask;
+    if (pos >= n) return;
+    int32_t k = 0, todo = 0;
+    if (st.Rec_Last_Pos < 0) {
+        k = pos;  // the first frame gives only the position
+    } else if (seq != st.Rec_Seq || n != st.Rec_Ring_Len || st.Rec_Last_Pos >= n) {
+        // A new configuration: the device started its ring again at 0.
+        // Had it gone round already, the whole ring, oldest first.
+        if (pos_word & Pos_Wrapped) {
+            k = pos;
+            todo = n;
+        } else {
+            k = 0;
+            todo = pos;
+        }
+    } else {
+        k = st.Rec_Last_Pos;
+        todo = pos >= k ? pos - k : pos - k + n;
+    }
+    int32_t rc = Clamp<int32_t>(st.Rec_Count, 0, Rec_Buffer_Size);
+    // When the buffer is full the position stays where the copy stopped, so
+    // that the next frame continues without a gap.
+    todo = std::min(todo, Rec_Buffer_Size - rc);
+    uint8_t* out = st.Rec_Buffer.data();
+    while (todo > 0) {
+        const int32_t run = std::min(todo, n - k);
+        if (!trig_bits) {
+            std::memcpy(out + rc, data + k, static_cast<size_t>(run));
+        } else {
+            for (int32_t i = 0; i < run; ++i) {
+                const int32_t j = k + i;
+                out[rc + i] = data[5 * (j >> 2) + (j & 3)];
+            }
+        }
+        rc += run;
+        todo -= run;
+        k += run;
+        if (k == n) k = 0;
+    }
+    st.Rec_Count = rc;
+    st.Rec_Last_Pos = k;
+    st.Rec_Seq = seq;
+    st.Rec_Ring_Len = n;
+}
 
 int32_t Frame_Data_Length(int32_t points, bool trig_bits) {
     if (points < 4 || points > Max_Record_Points || points % 4 != 0) return 0;
@@ -377,26 +449,7 @@ void Decode_Frame(Acq_State& st, const Device_Params& p, const uint8_t* data,
     std::lock_guard lock(st.Data_Mutex);
 
     // Chart recorder: the ring samples written since the last frame.
-    if (!st.Rec_Active.load()) {
-        st.Rec_Count = 0;
-        st.Rec_Last_Pos = -1;
-    } else if (b14) {
-        int32_t rc = Clamp<int32_t>(st.Rec_Count, 0, Rec_Buffer_Size);
-        int32_t k = st.Rec_Last_Pos;
-        if (k >= n) k = -1;  // a ring of another length: start again here
-        if (k >= 0) {
-            // When the buffer is full the position stays where the copy
-            // stopped, so the next frame continues without a gap.
-            while (k != pos && rc < Rec_Buffer_Size) {
-                st.Rec_Buffer[rc++] = static_cast<uint8_t>(v[k]);
-                if (++k == n) k = 0;
-            }
-        } else {
-            k = pos;
-        }
-        st.Rec_Count = rc;
-        st.Rec_Last_Pos = k;
-    }
+    Take_Recorder_Bytes(st, data, trig_bits, n, static_cast<uint16_t>(w), s[Stat_Seq]);
 
     Frame_Data& fr = *st.Frame;
     int32_t* a = fr.Smpl_Buf_A.data();

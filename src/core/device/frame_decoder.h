@@ -33,6 +33,18 @@ bool Parse_Bytes(Acq_State& st, const Device_Params& p, std::span<const uint8_t>
 void Decode_Frame(Acq_State& st, const Device_Params& p, const uint8_t* data,
                   const Status_Block& status);
 
+// The chart recorder's step of one frame; the caller holds Data_Mutex.
+// While st.Rec_Active is clear it keeps Rec_Count at 0 and the position
+// unset. Otherwise, for a frame whose position word says the ring holds
+// samples, it appends to Rec_Buffer the ring's sample bytes from
+// Rec_Last_Pos up to the write position (wrapping at n, peak-detect pairs
+// as the ring holds them) and moves Rec_Last_Pos there. The first frame
+// after the start gives only the position; a frame of another
+// configuration (`seq`) than the position's starts the ring again at 0.
+// `data` is the frame's data in the layout trig_bits names.
+void Take_Recorder_Bytes(Acq_State& st, const uint8_t* data, bool trig_bits, int32_t n, uint16_t pos_word,
+                         uint8_t seq);
+
 // Data bytes of a frame of `points` samples, with or without trigger bits;
 // 0 for a record length the decoder does not take.
 int32_t Frame_Data_Length(int32_t points, bool trig_bits);

@@ -444,6 +444,17 @@ uint64_t Virtual_Instrument::Frames_Built() const {
     return frames_built_;
 }
 
+void Virtual_Instrument::Keep_Scroll_Record(bool on) {
+    std::lock_guard lock(m_);
+    keep_scroll_ = on;
+    if (on) scroll_ = Scroll_Record{};
+}
+
+Virtual_Instrument::Scroll_Record Virtual_Instrument::Scroll_Samples() const {
+    std::lock_guard lock(m_);
+    return scroll_;
+}
+
 void Virtual_Instrument::Advance_To(int64_t now) {
     if (!plugged_) return;
     if (handle_ == 0) {

@@ -146,6 +146,20 @@ public:
     uint64_t Frames_Built() const;
     int64_t Now_Ns() const { return clock_->Now_Ns(); }
 
+    // --- record of the scroll samples sent (tests) -----------------------------
+    // Each roll frame carries the whole ring; the samples new in it are those
+    // written since the previous roll frame of the same acquisition (a new
+    // configuration starts the ring again). The record keeps them in the
+    // order sent, as the ring holds them (a peak-detect point is its two
+    // bytes), and where each frame's share ends.
+    struct Scroll_Record {
+        std::vector<uint8_t> bytes;
+        std::vector<size_t> frame_ends;  // bytes.size() after each roll frame
+    };
+    // Starts (or stops) keeping the samples; a start empties the record.
+    void Keep_Scroll_Record(bool on);
+    Scroll_Record Scroll_Samples() const;
+
 private:
     struct Byte_Queue {
         std::vector<uint8_t> buf;
@@ -197,6 +211,7 @@ private:
         // roll
         int64_t roll_origin_tick = 0;
         int64_t next_roll_ns = 0;
+        int64_t roll_sent = 0;  // points of the ring already in a frame
     };
 
     enum class Cmd_State : uint8_t { Idle, Config, Image };
@@ -262,6 +277,8 @@ private:
     Acquisition acq_;
     uint64_t frames_built_ = 0;
     uint64_t ext_edges_ = 0;  // external-trigger edges that started a frame
+    bool keep_scroll_ = false;
+    Scroll_Record scroll_;
     std::vector<uint8_t> values_;  // scratch
     std::vector<uint8_t> levels_;  // scratch
     std::vector<uint8_t> data_;    // scratch

@@ -92,6 +92,16 @@ void Virtual_Instrument::Build_Frame_Now() {
             const int64_t k = j + m * ((k_done - 1 - j) / m);  // newest point in slot j
             point(a.roll_origin_tick + k * d, static_cast<size_t>(j * s.vpp));
         }
+        if (keep_scroll_) {
+            // Points written since the last frame, as far as the ring still holds them.
+            for (int64_t k = std::max(a.roll_sent, k_done - m); k < k_done; ++k) {
+                const auto at = static_cast<size_t>((k % m) * s.vpp);
+                scroll_.bytes.insert(scroll_.bytes.end(), values_.begin() + static_cast<std::ptrdiff_t>(at),
+                                     values_.begin() + static_cast<std::ptrdiff_t>(at) + s.vpp);
+            }
+            scroll_.frame_ends.push_back(scroll_.bytes.size());
+        }
+        a.roll_sent = k_done;
         const int64_t p = (k_done % m) * s.vpp;
         pos_word = static_cast<uint16_t>((p & Pos_Mask) | Pos_Started | (k_done >= m ? Pos_Wrapped : 0));
         a.next_roll_ns = a.ready_ns + Roll_Interval_Ns;

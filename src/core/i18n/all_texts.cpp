@@ -11,6 +11,7 @@
 #include "i18n/instance_texts.h"
 #include "i18n/link_texts.h"
 #include "i18n/panel_texts.h"
+#include "i18n/recorder_texts.h"
 #include "i18n/session_texts.h"
 #include "i18n/settings_file_texts.h"
 #include "i18n/supervision_texts.h"
@@ -262,6 +263,42 @@ std::vector<Named_Text> All_Text_Pairs() {
     TOVAN_TEXT(calib_text, TDC_Unit);
     TOVAN_TEXT(calib_text, Time_Window);
     TOVAN_TEXT(calib_text, Time_PPM);
+    // recorder_texts.h
+    TOVAN_TEXT(rec_text, Title);
+    TOVAN_TEXT(rec_text, Button_File);
+    TOVAN_TEXT(rec_text, Button_Start);
+    TOVAN_TEXT(rec_text, Button_Stop);
+    TOVAN_TEXT(rec_text, Button_Exit);
+    TOVAN_TEXT(rec_text, Size_Unknown);
+    TOVAN_TEXT(rec_text, Not_Admitted);
+    TOVAN_TEXT(rec_text, Not_Ready);
+    TOVAN_TEXT(rec_text, Sampling_Rate);
+    TOVAN_TEXT(rec_text, Peak_On);
+    TOVAN_TEXT(rec_text, Peak_Off);
+    TOVAN_TEXT(rec_text, Write_Speed);
+    TOVAN_TEXT(rec_text, MBytes_Hour);
+    TOVAN_TEXT(rec_text, Time_Step);
+    TOVAN_TEXT(rec_text, Voltage_Step);
+    TOVAN_TEXT(rec_text, Zero_Level);
+    TOVAN_TEXT(rec_text, Start_Line);
+    TOVAN_TEXT(rec_text, Stop_Line);
+    TOVAN_TEXT(rec_text, Write_Failed);
+    TOVAN_TEXT(rec_text, Flush_Failed);
+    TOVAN_TEXT(rec_text, File_Title);
+    TOVAN_TEXT(rec_text, File_Filter);
+    TOVAN_TEXT(rec_text, Replace_Question);
+    TOVAN_TEXT(rec_text, Cannot_Open);
+    TOVAN_TEXT(rec_text, Stop_Question);
+    TOVAN_TEXT(rec_text, Warning_Title);
+    TOVAN_TEXT(rec_text, Text_Title);
+    TOVAN_TEXT(rec_text, Text_File_Line);
+    TOVAN_TEXT(rec_text, Size);
+    TOVAN_TEXT(rec_text, Bytes);
+    TOVAN_TEXT(rec_text, Time);
+    TOVAN_TEXT(rec_text, Label_Time);
+    TOVAN_TEXT(fm_log_text, Title);
+    TOVAN_TEXT(fm_log_text, Fin);
+    TOVAN_TEXT(fm_log_text, Write_Failed);
 #undef TOVAN_TOP_TEXTS
 #undef TOVAN_TOP_TEXT
 #undef TOVAN_TEXTS

@@ -538,33 +538,46 @@ TEST_F(Decoder, RecorderBytes) {
     p.Pre_Count = 0;
     p.Post_Count = 8000;
     const Bytes codes = Pattern(8000);
+    constexpr int32_t Other = Seq + 1;  // the recorder followed another configuration
     struct Case {
         const char* name;
         bool active;
         uint16_t word;
-        int32_t last_pos, count_before;
+        uint8_t flags;  // beyond F_Roll
+        int32_t last_pos, count_before, rec_seq, ring_len;
         int32_t count_after, last_after, first_src;
     };
     const Case cases[] = {
-        {"wrap 7990 to 10", true, B14 | B15 | 10, 7990, 0, 20, 10, 7990},
-        {"first frame takes the position", true, B14 | 500, -1, 0, 0, 500, -1},
-        {"appends after earlier bytes", true, B14 | 600, 500, 100, 200, 600, 500},
-        {"same position adds nothing", true, B14 | 600, 600, 7, 7, 600, -1},
-        {"not rolling: untouched", true, 600, 500, 3, 3, 500, -1},
-        {"inactive clears", false, B14 | 600, 500, 9, 0, -1, -1},
-        {"bounded at the buffer end", true, B14 | B15 | 10, 7990, Rec_Buffer_Size - 6,
+        {"wrap 7990 to 10", true, B14 | B15 | 10, F_One_Value, 7990, 0, Seq, 8000, 20, 10, 7990},
+        {"first frame takes the position", true, B14 | 500, F_One_Value, -1, 0, -1, 0, 0, 500, -1},
+        {"appends after earlier bytes", true, B14 | 600, F_One_Value, 500, 100, Seq, 8000, 200, 600, 500},
+        {"same position adds nothing", true, B14 | 600, F_One_Value, 600, 7, Seq, 8000, 7, 600, -1},
+        {"not rolling: untouched", true, 600, F_One_Value, 500, 3, Seq, 8000, 3, 500, -1},
+        {"inactive clears", false, B14 | 600, F_One_Value, 500, 9, Seq, 8000, 0, -1, -1},
+        {"bounded at the buffer end", true, B14 | B15 | 10, F_One_Value, 7990, Rec_Buffer_Size - 6, Seq, 8000,
          Rec_Buffer_Size, 7996, 7990},
-        {"position from another length", true, B14 | 10, 9000, 0, 0, 10, -1},
+        {"new configuration starts at 0", true, B14 | 300, F_One_Value, 7000, 0, Other, 8000, 300, 300, 0},
+        {"new configuration gone round: whole ring", true, B14 | B15 | 300, F_One_Value, 7000, 0, Other, 8000,
+         8000, 300, 300},
+        {"ring of another length starts at 0", true, B14 | 10, F_One_Value, 900, 0, Seq, 1000, 10, 10, 0},
+        {"peak-detect pairs as the ring holds them", true, B14 | 1006, 0, 1000, 0, Seq, 8000, 6, 1006, 1000},
+        {"trigger bits left out", true, B14 | B15 | 5, F_One_Value | F_Trig_Bits, 7997, 0, Seq, 8000, 8, 5, 7997},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         st->Rec_Active = c.active;
         st->Rec_Last_Pos = c.last_pos;
         st->Rec_Count = c.count_before;
+        st->Rec_Seq = c.rec_seq;
+        st->Rec_Ring_Len = c.ring_len;
         std::fill(st->Rec_Buffer.begin(), st->Rec_Buffer.end(), 0);
-        ASSERT_TRUE(Feed(Wire(codes, Make_Status(c.word, F_One_Value | F_Roll))));
+        ASSERT_TRUE(Feed(Wire(codes, Make_Status(c.word, c.flags | F_Roll), Level_Pattern(8000))));
         EXPECT_EQ(st->Rec_Count, c.count_after);
         EXPECT_EQ(st->Rec_Last_Pos, c.last_after);
+        if (c.active && (c.word & B14)) {
+            EXPECT_EQ(st->Rec_Seq, Seq);
+            EXPECT_EQ(st->Rec_Ring_Len, 8000);
+        }
         if (c.first_src >= 0) {
             int k = c.first_src;
             for (int i = c.count_before; i < c.count_after; ++i) {
@@ -572,6 +585,42 @@ TEST_F(Decoder, RecorderBytes) {
                 if (++k == 8000) k = 0;
             }
         }
+    }
+}
+
+// Frames of the previous configuration still on their way when a new one
+// was sent are not shown, but the recorder takes their new samples while it
+// follows that configuration's ring.
+TEST_F(Decoder, RecorderTakesFramesOfThePreviousConfiguration) {
+    const Bytes codes = Pattern(1000);
+    struct Case {
+        const char* name;
+        bool active, run;
+        int32_t rec_seq, last_pos, frame_points;
+        int32_t count_after;
+    };
+    const Case cases[] = {
+        {"followed ring", true, true, Seq - 1, 100, 1000, 150},
+        {"another ring", true, true, Seq - 2, 100, 1000, 0},
+        {"no position yet", true, true, -1, -1, 1000, 0},
+        {"not recording", false, true, Seq - 1, 100, 1000, 0},
+        {"stopped", true, false, Seq - 1, 100, 1000, 0},
+        {"another record length", true, true, Seq - 1, 100, 2500, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        st = std::make_unique<Acq_State>();
+        SetUp();
+        st->Run_State = c.run;
+        st->Rec_Active = c.active;
+        st->Rec_Seq = c.rec_seq;
+        st->Rec_Last_Pos = c.last_pos;
+        st->Rec_Ring_Len = 1000;
+        const Bytes frame = c.frame_points == 1000 ? codes : Pattern(c.frame_points);
+        ASSERT_TRUE(Feed(Wire(frame, Make_Status(B14 | 250, F_One_Value | F_Roll, Seq - 1))));
+        EXPECT_EQ(st->Rec_Count, c.count_after);
+        for (int i = 0; i < c.count_after; ++i) ASSERT_EQ(st->Rec_Buffer[i], codes[100 + i]) << i;
+        EXPECT_EQ(st->Frames_Total.load(), 0u);  // never shown
     }
 }
 

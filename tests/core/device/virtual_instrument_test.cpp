@@ -496,6 +496,45 @@ TEST(VirtualAcquisition, RollFramesFillTheRingAndWrap) {
     EXPECT_GT(f.Info.Ring_Pos, 0);
 }
 
+// The record of scroll samples sent holds exactly the ring samples new in
+// each roll frame: what a host taking each frame's bytes from the previous
+// write position up to the new one receives, across wraps of the ring and
+// a change of the sample interval (which restarts the ring).
+TEST(VirtualAcquisition, ScrollRecordHoldsTheNewRingSamplesOfEachFrame) {
+    for (const bool peak : {false, true}) {
+        SCOPED_TRACE(peak ? "peak detect" : "normal");
+        Rig r;
+        r.s.Time_Div = Time_Step_100mS;  // a 1 s ring
+        r.s.Trig_On = false;
+        r.s.Smpl_PeakDet = peak;
+        r.Start();
+        r.vi.Keep_Scroll_Record(true);
+        std::vector<uint8_t> host;
+        const auto take = [&] {
+            std::lock_guard lock(r.st.Data_Mutex);
+            host.insert(host.end(), r.st.Rec_Buffer.begin(), r.st.Rec_Buffer.begin() + r.st.Rec_Count);
+            r.st.Rec_Count = 0;
+        };
+        r.st.Rec_Active = true;
+        r.Next_Frame();  // the position only
+        take();
+        const size_t from = r.vi.Scroll_Samples().frame_ends.at(0);
+        for (int k = 0; k < 80; ++k) {  // two turns of the ring, then one of the new one
+            r.Next_Frame();
+            take();
+            if (k == 40) {
+                r.s.Time_Div = Time_Step_100mS - 1;  // 0.2 s/div: another interval, a new ring
+                r.Configure();
+            }
+        }
+        const Virtual_Instrument::Scroll_Record rec = r.vi.Scroll_Samples();
+        ASSERT_EQ(rec.frame_ends.size(), 81u);  // the first frame and eighty more
+        ASSERT_EQ(host.size(), rec.bytes.size() - from);
+        EXPECT_TRUE(std::equal(host.begin(), host.end(), rec.bytes.begin() + static_cast<std::ptrdiff_t>(from)));
+        EXPECT_GT(host.size(), 2900u);
+    }
+}
+
 struct Wave_Case {
     const char* name;
     int wave;

@@ -40,7 +40,9 @@ const std::set<std::string> Same_In_Both = {
     // Export of a comma-separated table.
     "CSV...",
     // Calibration dialogs: values lines and units.
-    "...", "Point1 = ", "      Point2 = ", "      Offset = ", "10/", " nS", "PPM = "};
+    "...", "Point1 = ", "      Point2 = ", "      Offset = ", "10/", " nS", "PPM = ",
+    // The frequency-meter log line.
+    "     Fin = "};
 
 // Russian texts that are a name alone (the English one says more).
 const std::set<std::string> Name_In_Russian = {"Tovan1"};

@@ -7,6 +7,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "i18n/window_texts.h"
+
 namespace tovan {
 
 About_Dialog::About_Dialog(QWidget* parent) : QDialog(parent) {
@@ -28,7 +30,7 @@ About_Dialog::About_Dialog(QWidget* parent) : QDialog(parent) {
     version1_ = label("Version1");
     version2_ = label("Version2");
     serial_ = label("Label_SN");
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_ = new QPushButton(QString::fromUtf8(window_text::Button_OK(false)), this);
     ok_->setObjectName(QStringLiteral("OKButton"));
     ok_->setDefault(true);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);

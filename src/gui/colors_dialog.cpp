@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "i18n/dialog_texts.h"
+#include "i18n/window_texts.h"
 
 namespace tovan {
 
@@ -45,7 +46,7 @@ Colors_Dialog::Colors_Dialog(Color_Set& colors, Prompts& prompts, std::function<
     }
     default_ = new QPushButton(this);
     default_->setObjectName(QStringLiteral("Button_clDefault"));
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_ = new QPushButton(QString::fromUtf8(window_text::Button_OK(false)), this);
     ok_->setObjectName(QStringLiteral("Button_OK"));
     cancel_ = new QPushButton(this);
     cancel_->setObjectName(QStringLiteral("Button_Cancel"));

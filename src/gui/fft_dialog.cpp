@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "i18n/dialog_texts.h"
+#include "i18n/window_texts.h"
 
 namespace tovan {
 
@@ -38,7 +39,7 @@ FFT_Dialog::FFT_Dialog(Scope_Settings& s, std::function<void()> refresh, QWidget
         });
     }
     for (int i = 0; i < 4; ++i) groups_[0]->button(i)->setText(QString::number(1024 << i));
-    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_ = new QPushButton(QString::fromUtf8(window_text::Button_OK(false)), this);
     ok_->setObjectName(QStringLiteral("Button_OK"));
     cancel_ = new QPushButton(this);
     cancel_->setObjectName(QStringLiteral("Button_Cancel"));

@@ -105,7 +105,12 @@ TEST_F(Files_Window, CommandsOnlyWhileStopped) {
     EXPECT_FALSE(Action("Menu_Open")->isEnabled());
     EXPECT_FALSE(exp->menuAction()->isEnabled());
     EXPECT_TRUE(Action("Menu_Open_Settings")->isEnabled());
+    emit file->aboutToHide();
+    QTest::mouseClick(Button("SpeedButton_Run"), Qt::LeftButton);
     app->Session().Stop_And_Wait();
+    // The menu was last shown while running: its shortcuts work after the stop.
+    EXPECT_TRUE(Action("Menu_Save_As")->isEnabled());
+    EXPECT_TRUE(Action("Menu_Open")->isEnabled());
     emit file->aboutToShow();
     EXPECT_TRUE(Action("Menu_Save_As")->isEnabled());
     EXPECT_TRUE(exp->menuAction()->isEnabled());

@@ -147,10 +147,13 @@ TEST_F(View_Dialogs, ColoursDefaultCancelOKAndPicker) {
         for (int y = 0; y < app->Screen().height(); ++y)
             for (int x = 0; x < app->Screen().width(); ++x) blue += app->Screen().pixel(x, y) == qRgb(0, 0, 255);
         EXPECT_GT(blue, 100);
-        State().Redraw_Request.store(false);
+        QPalette stale = d.Swatch(4)->palette();
+        stale.setColor(QPalette::Window, Qt::red);
+        d.Swatch(4)->setPalette(stale);
         d.Color_Button(4)->click();  // picker cancelled
         EXPECT_EQ(c.Grid, 65535u);
-        EXPECT_TRUE(State().Redraw_Request.load());  // still repainted
+        // Still repainted: the swatch shows the field's colour again.
+        EXPECT_EQ(d.Swatch(4)->palette().color(QPalette::Window), QColor(255, 255, 0));
         d.Cancel_Button()->click();
     });
     EXPECT_EQ(prompts.color_pickers, 2);

@@ -23,6 +23,13 @@ std::string Folder_Of(const std::string& path) { return fs::path(path).parent_pa
 
 std::string File_Name_Of(const std::string& path) { return fs::path(path).filename().string(); }
 
+// True when both paths name one file (a companion that would replace the
+// file it belongs to).
+static bool Same_File(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec) || a == b;
+}
+
 Files_Service::Files_Service(Session& session, Display_State& view, Prompts& prompts, Files_Hooks hooks)
     : session_(session), view_(view), prompts_(prompts), hooks_(std::move(hooks)) {}
 
@@ -116,6 +123,7 @@ void Files_Service::Save_Data() {
     session_.Inst().Refresh_View();
 
     const std::string tvs = Replace_Extension(*path, ".tvs");
+    if (Same_File(tvs, *path)) return;  // named ".tvs" itself: the data stays
     if (!May_Replace(tvs, files_text::Companion_Title)) return;
     Write_Settings_File(tvs, "Tovan1 SETTINGS FILE \r\n\r\n", files_text::Companion_Title);
 }
@@ -183,9 +191,14 @@ bool Files_Service::Load_Settings_File(const std::string& path) {
         return false;
     }
     Instrument& inst = session_.Inst();
-    if (Read_Settings(path, false, inst.Settings) != Ini_Load_Failure::None) {
-        // Unreadable after all (too large, gone meanwhile): nothing changes.
-        Tell(Txt_Handoff_Settings_Title, path, files_text::Not_Found, Prompt_Icon::Warning);
+    const Ini_Load_Failure why = Read_Settings(path, false, inst.Settings);
+    if (why != Ini_Load_Failure::None) {
+        // It opened, but it is not a file of settings (too large, not a
+        // regular file) or vanished meanwhile: nothing changes.
+        const std::string text = Ini_Load_Message(why, path, Ru());
+        prompts_.Message_Box(Txt_Handoff_Settings_Title(Ru()),
+                             text.empty() ? path + files_text::Not_Found(Ru()) : text, Prompt_Icon::Warning,
+                             Prompt_Buttons::Ok);
         return false;
     }
     inst.Apply_Settings();
@@ -233,6 +246,7 @@ void Files_Service::Export_Row_Binary() {
     const std::unique_ptr<Frame_Data> frame = Frame_Copy();
     if (!Write(*path, tovan::Export_Row_Binary(*frame), files_text::Save_Binary_Title)) return;
     const std::string txt = Replace_Extension(*path, ".txt");
+    if (Same_File(txt, *path)) return;
     if (!May_Replace(txt, files_text::Binary_Companion_Title)) return;
     Write(txt, Export_Row_Binary_Text(frame->Info, File_Name_Of(*path)), files_text::Binary_Companion_Title);
 }

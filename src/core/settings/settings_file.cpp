@@ -138,11 +138,13 @@ public:
         e.lo = lo;
         e.hi = hi;
     }
-    void Fixed_Integer(const char* key, int Scope_Settings::*v, int32_t def) {
+    void Fixed_Integer(const char* key, int Scope_Settings::*v, int32_t def, int lo = 1, int hi = 0) {
         Entry& e = Add(key, Kind::Integer);
         e.value = v;
         e.fixed_default = true;
         e.def = def;
+        e.lo = lo;
+        e.hi = hi;
     }
     void Member(const char* key, int Scope_Settings::*group, int index) {
         Entry& e = Add(key, Kind::Member);
@@ -248,7 +250,7 @@ std::vector<Entry> Build_Table() {
 
     t.Section("Calibrate");
     t.Modes(When::Full, When::Full);
-    t.Fixed_Integer("Time", &S::Time_PPM, 0);
+    t.Fixed_Integer("Time", &S::Time_PPM, 0, -250, 250);  // the time calibration's range, 0.2 ppm steps
     t.Fixed_Integer("Z_P1", &S::Z_P1, 3357);
     t.Fixed_Integer("Z_P2", &S::Z_P2, 725);
     t.Fixed_Integer("Offset", &S::Offset, 0);

@@ -199,7 +199,7 @@ Time_Calibrate_Dialog::Time_Calibrate_Dialog(Time_Calibration& service, QWidget*
     bar_->setPageStep(1);
     bar_->setTickInterval(50);
     bar_->setTickPosition(QSlider::TicksAbove);
-    bar_->setFocusPolicy(Qt::NoFocus);
+    bar_->setFocusPolicy(Qt::ClickFocus);  // no tab stop; arrow keys once clicked
     label_ = new QLabel(this);
     label_->setObjectName(QStringLiteral("Label_PPM"));
     ok_ = Make_Button(this, "Button_OK");

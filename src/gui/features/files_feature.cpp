@@ -58,6 +58,14 @@ void Files_Feature::Install(Main_Window& window) {
     QAction* exit_separator = file->insertSeparator(exit);
     exit_separator->setObjectName(QStringLiteral("Menu_Exit_Separator"));
 
+    // The menu shows the data commands disabled while a run is in progress;
+    // once it closes they are enabled again, so that their shortcuts work
+    // after a stop (the commands themselves do nothing while running).
+    QObject::connect(file, &QMenu::aboutToHide, window_, [this] {
+        for (QAction* a : actions_) a->setEnabled(true);
+        if (export_) export_->menuAction()->setEnabled(true);
+    });
+
     window.setAcceptDrops(true);
     window.installEventFilter(this);
 }

@@ -244,6 +244,17 @@ TEST_F(Files_Fixture, ReplaceQuestionForTheCompanion) {
     EXPECT_NE(Read(dir / "run1.tvs"), "old settings");
 }
 
+TEST_F(Files_Fixture, CompanionNeverReplacesTheFileItBelongsTo) {
+    Put_Frame(Normal);
+    prompts.Choose_File(Path("odd.tvs"));
+    files.Save_Data();
+    EXPECT_EQ(Read(dir / "odd.tvs"), Encode_TVD(*Make_Frame(Normal)));
+    prompts.Choose_File(Path("odd.txt"));
+    files.Export_Row_Binary();
+    EXPECT_EQ(Read(dir / "odd.txt"), test_support::Bytes({10, 128, 254}));
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
 TEST_F(Files_Fixture, SettingsFileKeepsCalibrationAndSystemOut) {
     Scope_Settings& s = session.Inst().Settings;
     s.Time_Div = 7;

@@ -158,7 +158,7 @@ Scope_Settings Random_Settings(uint32_t seed) {
     s.Z_P1 = pick(0, 4095);
     s.Z_P2 = pick(0, 4095);
     s.Offset = pick(-1000, 1000);
-    s.Time_PPM = pick(-5000, 5000);
+    s.Time_PPM = pick(-250, 250);
     return s;
 }
 
@@ -534,7 +534,7 @@ TEST(SettingsFile, GarbageGivesSaneSettings) {
         "[Common]\nRussian\n=\n==1\n[\n[]\n";
     text += std::string(1000, '[');
     text.push_back('\0');
-    text += "\n[FFT]\nSize=77\nWin=-1\n";
+    text += "\n[FFT]\nSize=77\nWin=-1\n[Calibrate]\nTime=1000\n";
     Write_Text(path, text);
     Scope_Settings s;
     Read_Settings(path, true, s);
@@ -551,6 +551,7 @@ TEST(SettingsFile, GarbageGivesSaneSettings) {
     EXPECT_EQ(s.Mod_Freq, 0);
     EXPECT_EQ(s.FFT_Size, 0);
     EXPECT_EQ(s.FFT_Win, 0);
+    EXPECT_EQ(s.Time_PPM, 250);  // within the time calibration's range
     EXPECT_TRUE(std::isfinite(s.Trig_Level));
     EXPECT_EQ(p.Thr_High, 255);
 

@@ -3,11 +3,13 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "gui/features/qt_language_feature.h"
 #include "gui/qt_prompts.h"
 
 namespace tovan::test {
@@ -87,6 +89,32 @@ TEST(Qt_File_Dialog, CarriesTheRequest) {
     });
     r.save = false;
     EXPECT_FALSE(prompts.File_Dialog(r));
+}
+
+// In Russian the file dialog's own buttons are Russian too.
+TEST(Qt_File_Dialog, ButtonsFollowTheLanguage) {
+    Qt_Language_Feature language;
+    language.Apply_Language(true);
+    if (!language.Translated()) GTEST_SKIP() << "Qt's Russian translation is not installed";
+    Qt_Prompts prompts;
+    QStringList texts;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        for (QAbstractButton* b : dlg->findChild<QDialogButtonBox*>()->buttons()) texts << b->text();
+        dlg->reject();
+    });
+    File_Dialog_Request r;
+    r.save = true;
+    prompts.File_Dialog(r);
+    ASSERT_EQ(texts.size(), 2);
+    for (const QString& t : texts) {
+        bool cyrillic = false;
+        for (QChar c : t) cyrillic |= c.unicode() >= 0x0400 && c.unicode() <= 0x04FF;
+        EXPECT_TRUE(cyrillic) << t.toStdString();
+    }
+    language.Apply_Language(false);
+    EXPECT_FALSE(language.Translated());
 }
 
 }  // namespace

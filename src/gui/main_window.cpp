@@ -523,9 +523,10 @@ void Main_Window::Sync_Controls() {
     amplitude_->setValue(s.Ampl);
     syncing_ = false;
 
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != s.On_Top) {
+    const bool on_top = s.On_Top && !on_top_suspended_;
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on_top) {
         const bool visible = isVisible();
-        setWindowFlag(Qt::WindowStaysOnTopHint, s.On_Top);
+        setWindowFlag(Qt::WindowStaysOnTopHint, on_top);
         if (visible) show();
     }
 }

@@ -93,6 +93,13 @@ public:
         Main_Window& w_;
     };
 
+    // While suspended the window is not kept on top whatever "Always On
+    // Top" says (a window of its own is open above it).
+    void Suspend_On_Top(bool on) {
+        on_top_suspended_ = on;
+        Sync_Controls();
+    }
+
     // A file handed over by a second start.
     void Handle_Handoff(const Handoff_Record& r);
     // First activation: runs once, then the window accepts hand-offs.
@@ -151,6 +158,7 @@ private:
     int busy_ = 1;  // busy until the first activation has completed
     bool first_activation_pending_ = true;
     bool syncing_ = false;
+    bool on_top_suspended_ = false;
     bool compact_shown_before_ = false;
     QRect compact_geometry_;  // as compact view was last left
     bool compact_maximized_ = false;

@@ -58,6 +58,11 @@ TEST_F(Recorder_Window, RecordsWhileTheDisplayScrolls) {
     const uint32_t frames = State().Frames_Total.load();
     ASSERT_TRUE(Wait_For([&] { return State().Frames_Total.load() > frames + 3; }));  // it scrolls on
 
+    // Esc does nothing while Exit is not offered.
+    QTest::keyClick(Dialog(), Qt::Key_Escape);
+    EXPECT_TRUE(Dialog()->isVisible());
+    EXPECT_TRUE(app->Recorder().Recording());
+
     // The close box asks; No keeps recording.
     prompts.Answer(Prompt_Answer::No);
     Dialog()->close();
@@ -75,6 +80,20 @@ TEST_F(Recorder_Window, RecordsWhileTheDisplayScrolls) {
     QTest::mouseClick(Push("Button_Exit"), Qt::LeftButton);
     EXPECT_FALSE(Dialog()->isVisible());
     EXPECT_FALSE(app->Window().Busy());
+}
+
+TEST_F(Recorder_Window, AlwaysOnTopStaysOffWhileTheRecorderIsOpen) {
+    Start(Backend::Virtual);
+    Scroll();
+    app->Inst().Settings.On_Top = true;
+    app->Window().Sync_Controls();
+    ASSERT_TRUE(app->Window().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    Action("Menu_Recorder")->trigger();
+    ASSERT_TRUE(Dialog()->isVisible());
+    app->Timer1Timer();  // the controls' refresh of every second
+    EXPECT_FALSE(app->Window().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QTest::mouseClick(Push("Button_Exit"), Qt::LeftButton);
+    EXPECT_TRUE(app->Window().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 TEST_F(Recorder_Window, RefusedWithoutAScrollAndMinimisedWithTheApplication) {

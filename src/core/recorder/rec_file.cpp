@@ -1,5 +1,7 @@
 #include "recorder/rec_file.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <fcntl.h>
 

@@ -152,6 +152,8 @@ void Recorder::Stop() {
     if (prompts_.Message_Box(rec_text::Warning_Title(ru), rec_text::Stop_Question(ru), Prompt_Icon::Warning,
                              Prompt_Buttons::Yes_No) != Prompt_Answer::Yes)
         return;
+    Finish_Failed();  // a write may have failed while the question was open
+    if (!Recording()) return;
     End_Recording(false);
 }
 
@@ -162,7 +164,8 @@ bool Recorder::Close_Request() {
     if (prompts_.Message_Box(rec_text::Warning_Title(ru), rec_text::Stop_Question(ru), Prompt_Icon::Warning,
                              Prompt_Buttons::Yes_No) != Prompt_Answer::Yes)
         return false;
-    End_Recording(false);
+    Finish_Failed();
+    if (Recording()) End_Recording(false);
     return true;
 }
 
@@ -217,6 +220,8 @@ void Recorder::Write_Rec_Text(bool ask_nothing) {
     const bool ru = Ru();
     const std::string txt = fs::path(path_).replace_extension(".txt").string();
     std::error_code ec;
+    // A recording named ".txt" itself: its bytes stay, no description.
+    if (txt == path_ || fs::weakly_canonical(txt, ec) == fs::weakly_canonical(path_, ec)) return;
     if (fs::exists(txt, ec)) {
         if (ask_nothing) return;
         if (prompts_.Message_Box(rec_text::Text_Title(ru), txt + rec_text::Replace_Question(ru), Prompt_Icon::Warning,

@@ -1,5 +1,7 @@
 #include "gui/features/recorder_feature.h"
 
+#include <QKeyEvent>
+
 #include <QAction>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -109,6 +111,16 @@ void Recorder_Dialog::Show_State() {
     button_exit_->setEnabled(v.exit_enabled);
 }
 
+void Recorder_Dialog::keyPressEvent(QKeyEvent* ev) {
+    // Esc stands for Exit, which is not offered while recording; the close
+    // box still asks whether to stop.
+    if (ev->key() == Qt::Key_Escape && !button_exit_->isEnabled()) {
+        ev->accept();
+        return;
+    }
+    QDialog::keyPressEvent(ev);
+}
+
 void Recorder_Dialog::reject() {
     const bool may_close = rec_.Close_Request();
     Show_State();
@@ -160,12 +172,9 @@ void Recorder_Feature::Install(Main_Window& window) {
 void Recorder_Feature::Open_Recorder(Main_Window& window) {
     if (!rec_.Admit()) return;
     window.Set_Busy(true);
-    // Not above the recorder while it is open; the parameters' refresh
-    // afterwards puts "Always On Top" back.
-    if (window.windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
-        window.setWindowFlag(Qt::WindowStaysOnTopHint, false);
-        window.show();
-    }
+    // Not above the recorder while it is open (also through the controls'
+    // refresh every second); "Always On Top" comes back when it closes.
+    window.Suspend_On_Top(true);
     dialog_->Set_Language(inst_.Settings.Russian);
     dialog_->Prepare();
     dialog_->adjustSize();
@@ -174,7 +183,7 @@ void Recorder_Feature::Open_Recorder(Main_Window& window) {
         dialog_, &QDialog::finished, &window,
         [this, &window] {
             inst_.Refresh_View();
-            window.Sync_Controls();
+            window.Suspend_On_Top(false);
             window.Set_Busy(false);
         },
         Qt::SingleShotConnection);

@@ -33,6 +33,7 @@ public:
     void Prepare();
 
     void reject() override;  // Exit, Esc and the close box: FormClose
+    void keyPressEvent(QKeyEvent* ev) override;  // Esc only while Exit is offered
 
 protected:
     void changeEvent(QEvent* ev) override;

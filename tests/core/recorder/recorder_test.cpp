@@ -126,6 +126,18 @@ TEST_F(Recorder_Window, RefusingTheStopQuestionAtCloseKeepsRecording) {
     EXPECT_EQ(Read(dir.File("recorder.bin")), std::string("\x01\x02\x03", 3));
 }
 
+TEST_F(Recorder_Window, ARecordingNamedTxtKeepsItsBytes) {
+    Rec().Open_Window();
+    ps.prompts.Choose_File(dir.File("rec.txt"));
+    Rec().Choose_File();
+    ps.prompts.unscripted_answer = Prompt_Answer::Yes;
+    Rec().Start();
+    ps.Collect({7, 8, 9});
+    Rec().Hand_Over();
+    Rec().Stop();
+    EXPECT_EQ(Read(dir.File("rec.txt")), std::string("\x07\x08\x09", 3));
+}
+
 TEST_F(Recorder_Window, ReplaceQuestionAndNotReady) {
     const std::string bin = dir.File("recorder.bin");
     std::ofstream(bin) << "kept";

@@ -24,13 +24,13 @@ QString Dropped_File(const QMimeData* mime) {
 
 }  // namespace
 
-QAction* Files_Feature::Add(QMenu* menu, QAction* before, const char* name, void (Files_Service::*command)()) {
+QAction* Files_Feature::Add(QMenu* menu, QAction* before, const char* name, std::function<void(Files_Service&)> command) {
     auto* a = new QAction(window_);
     a->setObjectName(QString::fromLatin1(name));
     menu->insertAction(before, a);
-    QObject::connect(a, &QAction::triggered, window_, [this, command] {
+    QObject::connect(a, &QAction::triggered, window_, [this, command = std::move(command)] {
         Main_Window::Busy_Scope busy(*window_);
-        (service_.*command)();
+        command(service_);
         window_->Sync_Controls();
     });
     actions_.push_back(a);
@@ -42,19 +42,19 @@ void Files_Feature::Install(Main_Window& window) {
     auto* file = window.findChild<QMenu*>(QStringLiteral("Menu_File"));
     if (!file) return;
     QAction* exit = window.findChild<QAction*>(QStringLiteral("Menu_Exit"));
-    Add(file, exit, "Menu_Open", &Files_Service::Open_Data)->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
-    Add(file, exit, "Menu_Open_Settings", &Files_Service::Open_Settings);
+    Add(file, exit, "Menu_Open", [](Files_Service& f) { f.Open_Data(); })->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    Add(file, exit, "Menu_Open_Settings", [](Files_Service& f) { f.Open_Settings(); });
     file->insertSeparator(exit);
-    Add(file, exit, "Menu_Save_As", &Files_Service::Save_Data)->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-    Add(file, exit, "Menu_Save_Settings_As", &Files_Service::Save_Settings_As);
+    Add(file, exit, "Menu_Save_As", [](Files_Service& f) { f.Save_Data(); })->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    Add(file, exit, "Menu_Save_Settings_As", [](Files_Service& f) { f.Save_Settings_As(); });
     file->insertSeparator(exit);
     export_ = new QMenu(&window);
     export_->setObjectName(QStringLiteral("Menu_Export"));
     file->insertMenu(exit, export_);
-    Add(export_, nullptr, "Menu_Image", &Files_Service::Export_Image);
-    Add(export_, nullptr, "Menu_Text", &Files_Service::Export_Text);
-    Add(export_, nullptr, "Menu_Row_Binary", &Files_Service::Export_Row_Binary);
-    csv_ = Add(export_, nullptr, "Menu_CSV", &Files_Service::Export_CSV);
+    Add(export_, nullptr, "Menu_Image", [](Files_Service& f) { f.Export_Image(); });
+    Add(export_, nullptr, "Menu_Text", [](Files_Service& f) { f.Export_Text(); });
+    Add(export_, nullptr, "Menu_Row_Binary", [](Files_Service& f) { f.Export_Row_Binary(); });
+    csv_ = Add(export_, nullptr, "Menu_CSV", [](Files_Service& f) { f.Export_CSV(); });
     QAction* exit_separator = file->insertSeparator(exit);
     exit_separator->setObjectName(QStringLiteral("Menu_Exit_Separator"));
 

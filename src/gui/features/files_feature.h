@@ -5,6 +5,7 @@
 // dropped on the window, opened as one named on the command line. The
 // work is done by Files_Service.
 #include <QObject>
+#include <functional>
 #include <vector>
 
 #include "files/files_service.h"
@@ -25,7 +26,7 @@ protected:
     bool eventFilter(QObject* obj, QEvent* ev) override;
 
 private:
-    QAction* Add(QMenu* menu, QAction* before, const char* name, void (Files_Service::*command)());
+    QAction* Add(QMenu* menu, QAction* before, const char* name, std::function<void(Files_Service&)> command);
 
     Files_Service& service_;
     Main_Window* window_ = nullptr;
